@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+/// A command line that tabbit-gen cannot make sense of; it exits with status 2.
+class TUsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// What one call of tabbit-gen asks for. Texts are still as the terminal gave them (UTF-8).
+struct TGenOptions {
+    bool Help = false;
+    bool Version = false;
+    bool Quiet = false;
+    bool List = false;
+    std::optional<std::uint32_t> Seed;
+    std::optional<std::string> DateFormat;
+    /// "-" for standard output.
+    std::optional<std::string> Output;
+    std::optional<std::string> LoadName;
+    std::optional<std::string> IniPath;
+    std::optional<std::string> CommandString;
+};
+
+/// The arguments after the program name; raises TUsageError.
+TGenOptions ParseGenOptions(const std::vector<std::string>& args);
+
+/// The usage text printed by --help and after a usage error.
+extern const char* const GenUsage;

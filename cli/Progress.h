@@ -1,0 +1,24 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+
+/// The progress line of a long run on a terminal: records done, total, percent and records
+/// per second, redrawn at most ten times a second.
+class TProgress {
+public:
+    explicit TProgress(std::int64_t total);
+    /// Redraws when a tenth of a second has passed since the last drawing.
+    void Update(std::int64_t done);
+    /// Ends the line.
+    void Finish();
+
+private:
+    using Clock = std::chrono::steady_clock;
+    void Draw(std::int64_t done);
+
+    std::int64_t FTotal;
+    Clock::time_point FStart;
+    Clock::time_point FLastDraw;
+    bool FDrawn = false;
+};

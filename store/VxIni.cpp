@@ -1,0 +1,619 @@
+#include "store/VxIni.h"
+
+#include "engine/Exceptions.h"
+#include "engine/Vxparse.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <numeric>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+constexpr char CtrlZ = 26;
+
+/// Latin-1 letters folded to small letters: a to z and the accented letters from 0xC0 to
+/// 0xDE, except the multiplication sign 0xD7, which is no letter.
+constexpr std::array<unsigned char, 256> MakeFoldTable() {
+    std::array<unsigned char, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[c] = static_cast<unsigned char>(c);
+    for (int c = 'A'; c <= 'Z'; ++c)
+        table[c] = static_cast<unsigned char>(c + 32);
+    for (int c = 0xC0; c <= 0xDE; ++c)
+        if (c != 0xD7)
+            table[c] = static_cast<unsigned char>(c + 32);
+    return table;
+}
+
+constexpr std::array<unsigned char, 256> FoldTable = MakeFoldTable();
+
+unsigned char Fold(char c) {
+    return FoldTable[static_cast<unsigned char>(c)];
+}
+
+/// Orders names without regard to case, so that names equal in that sense lie side by side.
+bool FoldedLess(std::string_view a, std::string_view b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](char x, char y) { return Fold(x) < Fold(y); });
+}
+
+bool IsBlankOrTab(char c) {
+    return c == ' ' || c == '\t';
+}
+
+/// The key of a stored line: its text before the first "=", empty without one.
+std::string_view KeyOf(std::string_view line) {
+    const std::size_t eq = line.find('=');
+    return eq == std::string_view::npos ? std::string_view() : line.substr(0, eq);
+}
+
+/// A line break or a Ctrl-Z inside a stored text would change the file's lines when it is
+/// read back, and a Ctrl-Z would even hide everything after it, so such texts are refused.
+void CheckStorable(const std::string& text) {
+    if (text.find_first_of(std::string_view("\r\n\x1a", 3)) != std::string::npos)
+        throw Exception("A line break or character 26 cannot be stored in the settings file");
+}
+
+std::string& ChosenIniPath() {
+    static std::string path;
+    return path;
+}
+
+std::string ExecutableFile() {
+    std::string buffer(256, '\0');
+    for (;;) {
+        const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (length < 0)
+            throw EInOutError(errno, "/proc/self/exe");
+        if (static_cast<std::size_t>(length) < buffer.size()) {
+            buffer.resize(static_cast<std::size_t>(length));
+            return buffer;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+/// Closes a descriptor opened for reading; a failing close loses nothing there.
+class TReadFile {
+public:
+    explicit TReadFile(int fd) : FFd(fd) {}
+    TReadFile(const TReadFile&) = delete;
+    TReadFile& operator=(const TReadFile&) = delete;
+    ~TReadFile() { ::close(FFd); }
+    int Fd() const { return FFd; }
+
+private:
+    int FFd;
+};
+
+/// Reads fd up to its end or its first Ctrl-Z into text; returns 0 or the errno of a failed
+/// read, with text holding what was read before it.
+int ReadUpToCtrlZ(int fd, std::string& text) {
+    std::array<char, 65536> buffer;
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (got == 0)
+            return 0;
+        const auto length = static_cast<std::size_t>(got);
+        const auto* stop = static_cast<const char*>(std::memchr(buffer.data(), CtrlZ, length));
+        text.append(buffer.data(), stop ? static_cast<std::size_t>(stop - buffer.data()) : length);
+        if (stop)
+            return 0;
+    }
+}
+
+/// The temporary file a rewrite goes to before it replaces the settings file. Unless
+/// Commit succeeds, the temporary file is removed and EInOutError names the settings file.
+class TReplacement {
+public:
+    TReplacement(std::string target, std::string reportedName)
+        : FTarget(std::move(target)), FReportedName(std::move(reportedName)),
+          FTempName(FTarget + ".XXXXXX") {
+        FFd = ::mkostemp(FTempName.data(), O_CLOEXEC);
+        if (FFd < 0)
+            throw EInOutError(errno, FReportedName);
+    }
+    TReplacement(const TReplacement&) = delete;
+    TReplacement& operator=(const TReplacement&) = delete;
+    ~TReplacement() {
+        if (FFd >= 0)
+            ::close(FFd);
+        if (!FCommitted)
+            ::unlink(FTempName.c_str());
+    }
+
+    void SetMode(mode_t mode) const {
+        // Best effort: some file systems (FAT on a stick) refuse permission bits, and a
+        // settings file with the default bits is still a good one.
+        static_cast<void>(::fchmod(FFd, mode));
+    }
+
+    void Write(const std::string& content) {
+        const char* data = content.data();
+        std::size_t left = content.size();
+        while (left > 0) {
+            const ssize_t written = ::write(FFd, data, left);
+            if (written < 0) {
+                if (errno == EINTR)
+                    continue;
+                Fail();
+            }
+            data += written;
+            left -= static_cast<std::size_t>(written);
+        }
+    }
+
+    /// Makes the new content durable, then puts it in place of the old file in one step.
+    void Commit() {
+        if (::fsync(FFd) != 0)
+            Fail();
+        const int closed = ::close(FFd);
+        FFd = -1;
+        if (closed != 0)
+            Fail();
+        if (::rename(FTempName.c_str(), FTarget.c_str()) != 0)
+            Fail();
+        FCommitted = true;
+    }
+
+private:
+    [[noreturn]] void Fail() const { throw EInOutError(errno, FReportedName); }
+
+    std::string FTarget;
+    std::string FReportedName;
+    std::string FTempName;
+    int FFd = -1;
+    bool FCommitted = false;
+};
+
+} // namespace
+
+std::string DefaultIniPath() {
+    if (!ChosenIniPath().empty())
+        return ChosenIniPath();
+    return IniPathOfExecutable(ExecutableFile());
+}
+
+void SetDefaultIniPath(const std::string& path) {
+    ChosenIniPath() = path;
+}
+
+std::string IniPathOfExecutable(const std::string& executablePath) {
+    const std::size_t slash = executablePath.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t dot = executablePath.rfind('.');
+    if (dot == std::string::npos || dot < nameStart)
+        return executablePath + ".ini";
+    return executablePath.substr(0, dot) + ".ini";
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return Fold(x) == Fold(y); });
+}
+
+// TSectionList
+
+void TSectionList::CheckIndex(std::int32_t index) const {
+    if (index < 0 || index >= Count())
+        throw Exception("List index out of bounds (" + std::to_string(index) + ")");
+}
+
+const std::string& TSectionList::Name(std::int32_t index) const {
+    CheckIndex(index);
+    return FEntries[static_cast<std::size_t>(index)].Name;
+}
+
+std::vector<std::string>& TSectionList::SectionLines(std::int32_t index) {
+    CheckIndex(index);
+    return FEntries[static_cast<std::size_t>(index)].Lines;
+}
+
+const std::vector<std::string>& TSectionList::SectionLines(std::int32_t index) const {
+    CheckIndex(index);
+    return FEntries[static_cast<std::size_t>(index)].Lines;
+}
+
+std::int32_t TSectionList::Add(const std::string& name) {
+    FEntries.push_back({name, {}});
+    return Count() - 1;
+}
+
+void TSectionList::Delete(std::int32_t index) {
+    CheckIndex(index);
+    FEntries.erase(FEntries.begin() + index);
+}
+
+void TSectionList::Clear() {
+    FEntries.clear();
+    LastFound = 0;
+}
+
+std::int32_t TSectionList::IndexOf(const std::string& name) {
+    const std::int32_t count = Count();
+    // LastFound is open to anyone; a value that no longer indexes a section starts at 0.
+    const std::int32_t start = LastFound >= 0 && LastFound < count ? LastFound : 0;
+    for (std::int32_t step = 0; step < count; ++step) {
+        const std::int32_t i = (start + step) % count;
+        if (SameText(FEntries[static_cast<std::size_t>(i)].Name, name)) {
+            LastFound = i;
+            return i;
+        }
+    }
+    return -1;
+}
+
+bool TSectionList::RemoveDuplicates() {
+    if (FEntries.size() < 2)
+        return false;
+    // Sorting positions by name, ties by position, puts each name's first section at the
+    // head of its run; every later one in the run is dropped.
+    std::vector<std::size_t> order(FEntries.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
+        const std::string& nameA = FEntries[a].Name;
+        const std::string& nameB = FEntries[b].Name;
+        if (FoldedLess(nameA, nameB))
+            return true;
+        if (FoldedLess(nameB, nameA))
+            return false;
+        return a < b;
+    });
+    std::vector<bool> dropped(FEntries.size(), false);
+    bool result = false;
+    std::size_t reference = order[0];
+    for (std::size_t k = 1; k < order.size(); ++k) {
+        if (SameText(FEntries[order[k]].Name, FEntries[reference].Name)) {
+            dropped[order[k]] = true;
+            result = true;
+        } else {
+            reference = order[k];
+        }
+    }
+    if (result) {
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < FEntries.size(); ++i) {
+            if (dropped[i])
+                continue;
+            if (kept != i)
+                FEntries[kept] = std::move(FEntries[i]);
+            ++kept;
+        }
+        FEntries.resize(kept);
+    }
+    return result;
+}
+
+// TVxIniFile
+
+TVxIniFile::TVxIniFile(const std::string& path) {
+    SetFilePath(path.empty() ? DefaultIniPath() : path);
+}
+
+TVxIniFile::~TVxIniFile() {
+    // A destructor must not throw: it may run while another exception unwinds the stack.
+    // Every caller that changed the store has already called UpdateFile, where a failure
+    // reaches the user; this last write is only for changes still pending, and its failure
+    // has nobody left to tell.
+    try {
+        UpdateFile();
+    } catch (...) {
+    }
+}
+
+void TVxIniFile::SetFilePath(const std::string& path) {
+    UpdateFile();
+    ClearSections();
+    FFilePath = path;
+    if (!path.empty()) {
+        try {
+            LoadFromFile(path);
+        } catch (...) {
+            FFilePath.clear();
+            throw;
+        }
+    }
+    FModified = false;
+}
+
+void TVxIniFile::ClearSections() {
+    FSections.Clear();
+}
+
+void TVxIniFile::LoadFromFile(const std::string& path) {
+    FCurSection = 0;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return;
+        throw EInOutError(errno, path);
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw EInOutError(errno, path);
+    const TReadFile file(fd);
+    std::string text;
+    if (info.st_size > 0)
+        text.reserve(static_cast<std::size_t>(info.st_size));
+    const int readError = ReadUpToCtrlZ(file.Fd(), text);
+    if (readError != 0) {
+        // Only whole lines count when reading broke off.
+        const std::size_t lastEnd = text.find_last_of("\r\n");
+        text.resize(lastEnd == std::string::npos ? 0 : lastEnd);
+    }
+    ParseText(text);
+    if (FSections.RemoveDuplicates())
+        FModified = true;
+    if (readError != 0)
+        throw EInOutError(readError, path);
+}
+
+void TVxIniFile::ParseText(std::string_view text) {
+    std::int32_t current = -1;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos)
+            end = text.size();
+        AddLine(text.substr(pos, end - pos), current);
+        if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n')
+            ++end;
+        pos = end + 1;
+    }
+}
+
+void TVxIniFile::AddLine(std::string_view line, std::int32_t& current) {
+    if (line.empty() || (SkipComments && line.front() == ';'))
+        return;
+    if (line.front() == '[' && line.back() == ']') {
+        current = FSections.Add(std::string(line.substr(1, line.size() - 2)));
+        return;
+    }
+    // Without "=", key holds the whole line.
+    std::string_view key = line;
+    std::string_view value;
+    const std::size_t eq = line.find('=');
+    const bool hasEquals = eq != std::string_view::npos;
+    if (hasEquals) {
+        key = line.substr(0, eq);
+        value = line.substr(eq + 1);
+        if (TrimAroundEquals && !key.empty()) {
+            while (!key.empty() && IsBlankOrTab(key.back()))
+                key.remove_suffix(1);
+            // A key made only of blanks leaves the "=" first, and then the value keeps its
+            // leading blanks.
+            if (!key.empty())
+                while (!value.empty() && IsBlankOrTab(value.front()))
+                    value.remove_prefix(1);
+        }
+        if (StripQuotes && !key.empty() && value.size() >= 2 && value.front() == value.back() &&
+            (value.front() == '"' || value.front() == '\''))
+            value = value.substr(1, value.size() - 2);
+    }
+    if (TrimLineEnd) {
+        // The "=" itself stops the trimming, so only the value's end can go.
+        std::string_view& tail = hasEquals ? value : key;
+        while (!tail.empty() && static_cast<unsigned char>(tail.back()) < 33)
+            tail.remove_suffix(1);
+    }
+    if ((SkipLinesWithoutEquals && !hasEquals) || current < 0)
+        return;
+    std::string stored;
+    stored.reserve(key.size() + 1 + value.size());
+    stored.append(key);
+    if (hasEquals) {
+        stored += '=';
+        stored.append(value);
+    }
+    FSections.SectionLines(current).push_back(std::move(stored));
+}
+
+std::int32_t TVxIniFile::FindKey(const std::string& section, const std::string& key,
+                                 std::vector<std::string>*& lines, bool create) {
+    lines = nullptr;
+    const std::int32_t count = FSections.Count();
+    bool found = false;
+    if (count > 0) {
+        const std::int32_t stop = FCurSection == 0 ? count - 1 : FCurSection - 1;
+        for (;;) {
+            found = SameText(FSections.Name(FCurSection), section);
+            if (found || FCurSection == stop)
+                break;
+            FCurSection = FCurSection == count - 1 ? 0 : FCurSection + 1;
+        }
+    }
+    if (!found) {
+        if (create) {
+            FCurSection = FSections.Add(section);
+            lines = &FSections.SectionLines(FCurSection);
+        }
+        return -1;
+    }
+    lines = &FSections.SectionLines(FCurSection);
+    for (std::size_t i = 0; i < lines->size(); ++i)
+        if (SameText(KeyOf((*lines)[i]), key))
+            return static_cast<std::int32_t>(i);
+    return -1;
+}
+
+void TVxIniFile::ReadSectionValueList(const std::string& section,
+                                      std::vector<std::string>& target) {
+    ReadSectionValues(section, target);
+    for (std::string& line : target) {
+        if (StripQuotes && line.size() > 1 && line.front() == '"' && line.back() == '"')
+            line = line.substr(1, line.size() - 2);
+        const std::size_t eq = line.find('=');
+        if (eq != std::string::npos)
+            line.erase(0, eq + 1);
+    }
+}
+
+std::string TVxIniFile::ReadString(const std::string& section, const std::string& key,
+                                   const std::string& defaultValue) {
+    std::vector<std::string>* lines = nullptr;
+    const std::int32_t index = FindKey(section, key, lines, false);
+    if (index < 0)
+        return defaultValue;
+    const std::string& line = (*lines)[static_cast<std::size_t>(index)];
+    const std::size_t eq = line.find('=');
+    return eq == std::string::npos ? std::string() : line.substr(eq + 1);
+}
+
+void TVxIniFile::WriteString(const std::string& section, const std::string& key,
+                             const std::string& value) {
+    if (key.empty()) {
+        if (section.empty() && value.empty())
+            UpdateFile();
+        else
+            EraseSection(section);
+        return;
+    }
+    CheckStorable(section);
+    CheckStorable(key);
+    CheckStorable(value);
+    std::string line = key + "=" + value;
+    std::vector<std::string>* lines = nullptr;
+    const std::int32_t index = FindKey(section, key, lines, true);
+    if (index < 0) {
+        lines->push_back(std::move(line));
+        FModified = true;
+    } else if ((*lines)[static_cast<std::size_t>(index)] != line) {
+        (*lines)[static_cast<std::size_t>(index)] = std::move(line);
+        FModified = true;
+    }
+}
+
+std::int32_t TVxIniFile::ReadInteger(const std::string& section, const std::string& key,
+                                     std::int32_t defaultValue) {
+    std::string text = ReadString(section, key, "");
+    if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+        text.replace(0, 2, "$");
+    std::int32_t value = 0;
+    return TryStrToInt(text, value) ? value : defaultValue;
+}
+
+void TVxIniFile::WriteInteger(const std::string& section, const std::string& key,
+                              std::int32_t value) {
+    WriteString(section, key, std::to_string(value));
+}
+
+bool TVxIniFile::ReadBool(const std::string& section, const std::string& key, bool defaultValue) {
+    return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+void TVxIniFile::WriteBool(const std::string& section, const std::string& key, bool value) {
+    WriteString(section, key, value ? "1" : "0");
+}
+
+void TVxIniFile::ReadSection(const std::string& section, std::vector<std::string>& target) {
+    const std::int32_t index = FSections.IndexOf(section);
+    if (index < 0)
+        return;
+    for (const std::string& line : FSections.SectionLines(index))
+        target.emplace_back(KeyOf(line));
+}
+
+void TVxIniFile::ReadSections(std::vector<std::string>& target) {
+    target.clear();
+    for (std::int32_t i = 0; i < FSections.Count(); ++i)
+        target.push_back(FSections.Name(i));
+}
+
+void TVxIniFile::ReadSectionValues(const std::string& section, std::vector<std::string>& target) {
+    const std::int32_t index = FSections.IndexOf(section);
+    if (index < 0)
+        return;
+    const std::vector<std::string>& lines = FSections.SectionLines(index);
+    target.insert(target.end(), lines.begin(), lines.end());
+}
+
+void TVxIniFile::EraseSection(const std::string& section) {
+    const std::int32_t index = FSections.IndexOf(section);
+    if (index < 0)
+        return;
+    FSections.Delete(index);
+    FSections.LastFound = 0;
+    FModified = true;
+    if (FCurSection >= FSections.Count())
+        FCurSection = 0;
+}
+
+void TVxIniFile::DeleteKey(const std::string& section, const std::string& key) {
+    std::vector<std::string>* lines = nullptr;
+    const std::int32_t index = FindKey(section, key, lines, true);
+    if (index < 0)
+        return;
+    lines->erase(lines->begin() + index);
+    FModified = true;
+}
+
+void TVxIniFile::SaveToStrings(std::vector<std::string>& target) {
+    for (std::int32_t i = 0; i < FSections.Count(); ++i) {
+        const std::vector<std::string>& lines = FSections.SectionLines(i);
+        if (lines.empty())
+            continue;
+        target.push_back("[" + FSections.Name(i) + "]");
+        target.insert(target.end(), lines.begin(), lines.end());
+        target.emplace_back();
+    }
+}
+
+void TVxIniFile::UpdateFile() {
+    if (!FModified)
+        return;
+    if (!FFilePath.empty())
+        WriteWholeFile();
+    FModified = false;
+}
+
+void TVxIniFile::WriteWholeFile() {
+    std::vector<std::string> lines;
+    SaveToStrings(lines);
+    std::size_t size = 0;
+    for (const std::string& line : lines)
+        size += line.size() + 2;
+    std::string content;
+    content.reserve(size);
+    for (const std::string& line : lines) {
+        content += line;
+        content += "\r\n";
+    }
+
+    // A settings file reached through a symbolic link stays a link: the file it points to
+    // is the one replaced.
+    std::string target = FFilePath;
+    struct stat info {};
+    if (::lstat(target.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        if (char* resolved = ::realpath(target.c_str(), nullptr)) {
+            target = resolved;
+            std::free(resolved);
+        }
+    }
+    mode_t mode = 0;
+    if (::stat(target.c_str(), &info) == 0) {
+        // Replacing the file would get past a write protection the user gave it.
+        if (::access(target.c_str(), W_OK) != 0)
+            throw EInOutError(errno, FFilePath);
+        mode = info.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    TReplacement replacement(target, FFilePath);
+    replacement.SetMode(mode);
+    replacement.Write(content);
+    replacement.Commit();
+}

@@ -1,0 +1,254 @@
+// tabbit-gen as scripts use it: the real program, its output bytes, messages and exit status.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+/// A folder of its own for each test, removed afterwards.
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (fs::temp_directory_path() / "tabbit-gen-test-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            throw std::runtime_error("mkdtemp failed");
+        FPath = pattern;
+    }
+    ~TempDir() { fs::remove_all(FPath); }
+    fs::path operator/(const std::string& name) const { return FPath / name; }
+
+private:
+    fs::path FPath;
+};
+
+std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+std::string ReadFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+struct Result {
+    int Status = -1;
+    std::string Out;
+    std::string Err;
+};
+
+/// Runs tabbit-gen with args; shellTail is appended to the command line (a pipe, say).
+Result RunGen(const std::vector<std::string>& args, const std::string& shellTail = "") {
+    TempDir io;
+    std::string cmd = Quote(TABBIT_GEN);
+    for (const std::string& a : args)
+        cmd += " " + Quote(a);
+    cmd += " 2>" + Quote((io / "err").string());
+    if (shellTail.empty())
+        cmd += " >" + Quote((io / "out").string()) + " </dev/null";
+    else
+        cmd += shellTail + " >" + Quote((io / "out").string());
+    const int raw = std::system(("bash -c " + Quote("set -o pipefail; " + cmd)).c_str());
+    Result r;
+    r.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.Out = ReadFile(io / "out");
+    r.Err = ReadFile(io / "err");
+    return r;
+}
+
+} // namespace
+
+TEST(TabbitGen, ReproducesTheReferenceRecord) {
+    const Result r =
+        RunGen({"--seed", "0", "--date-format", "yyyy-mm-dd", "/N=3 /C=2 /Y=2000,2009 /E=N"});
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_EQ(r.Out, "008FH2006-04-05");
+    EXPECT_EQ(r.Err, "");
+}
+
+TEST(TabbitGen, WritesTheRecordCountWithTheChosenLineEnd) {
+    struct Case {
+        std::string Eol;
+        std::string Ending;
+    };
+    for (const Case& c : {Case{"W", "\r\n"}, Case{"U", "\n"}, Case{"N", ""}}) {
+        const Result r = RunGen({"--seed", "7", "/R=3 /N=2 /F=1,#59 /E=" + c.Eol});
+        ASSERT_EQ(r.Status, 0) << r.Err;
+        const std::size_t length = 3 + c.Ending.size();
+        ASSERT_EQ(r.Out.size(), 3 * length) << c.Eol;
+        for (std::size_t i = 0; i < 3; ++i)
+            EXPECT_EQ(r.Out.substr(i * length + 2, length - 2), ";" + c.Ending);
+    }
+}
+
+TEST(TabbitGen, SameSeedSameBytesOtherSeedOtherBytes) {
+    const std::vector<std::string> def = {"/R=50 /L=8 /X=3 /Y=1900,2100 /E=W"};
+    const Result a = RunGen({"--seed", "123", "--date-format", "dd.mm.yyyy", def[0]});
+    const Result b = RunGen({"--seed", "123", "--date-format", "dd.mm.yyyy", def[0]});
+    const Result c = RunGen({"--seed", "124", "--date-format", "dd.mm.yyyy", def[0]});
+    EXPECT_EQ(a.Status, 0);
+    EXPECT_EQ(a.Out, b.Out);
+    EXPECT_NE(a.Out, c.Out);
+}
+
+TEST(TabbitGen, TargetIsOptionThenDefinitionThenStandardOutput) {
+    TempDir dir;
+    const std::string named = (dir / "named.txt").string();
+    const std::string other = (dir / "other.txt").string();
+
+    Result r = RunGen({"--seed", "1", "/R=2 /N=4 /E=U " + named});
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_EQ(r.Out, "");
+    EXPECT_EQ(ReadFile(named).size(), 10u);
+
+    r = RunGen({"--seed", "1", "-o", other, "/R=3 /N=4 /E=U " + named});
+    EXPECT_EQ(ReadFile(other).size(), 15u);
+    EXPECT_EQ(ReadFile(named).size(), 10u);
+
+    r = RunGen({"--seed", "1", "-o", "-", "/R=2 /N=4 /E=U " + named});
+    EXPECT_EQ(r.Out, ReadFile(named));
+}
+
+TEST(TabbitGen, NoRecordsStillTruncatesTheFile) {
+    TempDir dir;
+    const fs::path file = dir / "out.txt";
+    std::ofstream(file) << "old content";
+    for (const std::string count : {"0", "-5"}) {
+        const Result r = RunGen({"-o", file.string(), "/R=" + count + " /N=5"});
+        EXPECT_EQ(r.Status, 0) << r.Err;
+        EXPECT_TRUE(fs::exists(file));
+        EXPECT_EQ(fs::file_size(file), 0u);
+    }
+}
+
+TEST(TabbitGen, RefusedDefinitionPrintsTheEngineMessageAndTouchesNoFile) {
+    TempDir dir;
+    const fs::path file = dir / "out.txt";
+    struct Case {
+        std::string Definition;
+        std::string Message;
+    };
+    const std::vector<Case> cases = {
+        {"/R=5 /E=U", "Empty record definition not allowed."},
+        {"/R=x /N", "Invalid length for argument /R."},
+        {"/N /E=WU", "Invalid value for argument /E."},
+        {"/N /RX=1", "Invalid argument RX"},
+        {"/F=2,#97#x", "Code sequence not valid: #97#x"},
+        {"/Y=1990,20x0", "'20x0' is not a valid integer value"},
+    };
+    for (const Case& c : cases) {
+        const Result r = RunGen({"-o", file.string(), c.Definition});
+        EXPECT_EQ(r.Status, 1) << c.Definition;
+        EXPECT_EQ(r.Err, "tabbit-gen: " + c.Message + "\n");
+        EXPECT_FALSE(fs::exists(file)) << c.Definition;
+    }
+}
+
+TEST(TabbitGen, UsageErrorsExitTwoHelpAndVersionZero) {
+    Result r = RunGen({"--seed", "x", "/N"});
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_NE(r.Err.find("Usage: tabbit-gen"), std::string::npos);
+    EXPECT_EQ(RunGen({}).Status, 2);
+
+    r = RunGen({"--help"});
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_EQ(r.Out.rfind("Usage: tabbit-gen", 0), 0u);
+
+    r = RunGen({"--version"});
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_EQ(r.Out, "tabbit-gen 1.1\n");
+}
+
+TEST(TabbitGen, Utf8ArgumentsBecomeEightBitText) {
+    // "ä" typed in a UTF-8 terminal is the one byte 0xE4 in the records.
+    Result r = RunGen({"--seed", "0", "/F=1,\xC3\xA4 /E=N"});
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_EQ(r.Out, "\xE4");
+
+    // Bytes that are no UTF-8 are taken as they are.
+    r = RunGen({"--seed", "0", "/F=2,\xE4 /E=N"});
+    EXPECT_EQ(r.Out, "\xE4\xE4");
+
+    r = RunGen({"/F=1,\xE2\x82\xAC /E=N"});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_NE(r.Err.find("U+20AC"), std::string::npos) << r.Err;
+    EXPECT_EQ(r.Out, "");
+}
+
+TEST(TabbitGen, DateFormatOptionYieldsToTheZSwitch) {
+    Result r = RunGen({"--seed", "0", "--date-format", "yyyy", "/Y=2000,2000 /E=N"});
+    EXPECT_EQ(r.Out, "2000");
+    r = RunGen({"--seed", "0", "--date-format", "yyyy", "/Z=yy /Y=2000,2000 /E=N"});
+    EXPECT_EQ(r.Out, "00");
+}
+
+TEST(TabbitGen, GenerationErrorKeepsTheRecordsBeforeIt) {
+    TempDir dir;
+    const fs::path file = dir / "dates.txt";
+    // Half the years drawn are 10000, which no date can have.
+    const Result r = RunGen({"--seed", "5", "--date-format", "yyyy", "-o", file.string(),
+                             "/R=1000 /N /Y=9999,10000 /E=U"});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err, "tabbit-gen: Invalid argument to date encode\n");
+    const std::string written = ReadFile(file);
+    EXPECT_EQ(written.size() % 6, 0u);
+    EXPECT_LT(written.size(), 6000u);
+    for (std::size_t i = 0; i < written.size(); i += 6)
+        EXPECT_EQ(written.substr(i + 1, 5), "9999\n");
+}
+
+TEST(TabbitGen, WriteFailuresGiveTheSystemsReason) {
+    Result r = RunGen({"-o", "/dev/full", "/R=100000 /N=5 /E=W"});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err, "tabbit-gen: /dev/full: No space left on device\n");
+
+    TempDir dir;
+    const std::string missing = (dir / "no-such-folder" / "out.txt").string();
+    r = RunGen({"-o", missing, "/N"});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err, "tabbit-gen: " + missing + ": No such file or directory\n");
+}
+
+TEST(TabbitGen, ClosedPipeEndsQuietly) {
+    const Result r = RunGen({"--seed", "1", "/R=5000000 /N=5 /E=U"}, " | head -n 2");
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_EQ(r.Err, "");
+    EXPECT_EQ(r.Out.size(), 12u);
+}
+
+TEST(TabbitGen, ListsAndLoadsSavedDefinitions) {
+    TempDir dir;
+    const fs::path ini = dir / "tabbit.ini";
+    std::ofstream(ini, std::ios::binary)
+        << "[RecordDefs]\r\nshort list=/R=2 /N=3 /E=U\r\nsemicolons=/R=1 /F=3,#59 /E=N\r\n\r\n";
+
+    Result r = RunGen({"--ini", ini.string(), "--list"});
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_EQ(r.Out, "short list\nsemicolons\n");
+
+    r = RunGen({"--ini", ini.string(), "--seed", "9", "--load", "SHORT LIST"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Out, RunGen({"--seed", "9", "/R=2 /N=3 /E=U"}).Out);
+
+    r = RunGen({"--ini", ini.string(), "--load", "semicolons"});
+    EXPECT_EQ(r.Out, ";;;");
+
+    r = RunGen({"--ini", ini.string(), "--load", "nothing"});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err, "tabbit-gen: No record definition named nothing\n");
+
+    r = RunGen({"--ini", (dir / "absent.ini").string(), "--list"});
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_EQ(r.Out, "");
+}
