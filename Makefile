@@ -44,3 +44,40 @@ format:
 
 clean:
 	rm -rf build
+
+# The Debian package of the Release build: build/release/tabbit_<version>_<arch>.deb.
+.PHONY: package
+package: build-release
+	cd $(RELEASE) && cpack -G DEB
+
+# Fuzzing (clang-14 with libclang-rt-14-dev): builds the libFuzzer targets of tests/fuzz and
+# runs each for FUZZ_SECONDS seconds on a scratch copy of its seed corpus, so that the
+# committed corpus never grows by itself. A finding stops the run; the input that caused it
+# is kept in build/fuzz/artifacts/ and the target's log in build/fuzz/<target>.log.
+FUZZ         := build/fuzz
+FUZZ_SECONDS ?= 60
+# target:max_len, the longest input worth trying for each.
+FUZZ_TARGETS := fuzz_definition:1024 fuzz_codes:256 fuzz_dates:512 fuzz_settings:4096
+
+$(FUZZ)/CMakeCache.txt:
+	@command -v clang++-14 > /dev/null || { echo "make fuzz needs clang: apt-get install clang-14 libclang-rt-14-dev"; exit 1; }
+	cmake -S . -B $(FUZZ) -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DTABBIT_QT=OFF -DTABBIT_TESTS=OFF -DTABBIT_FUZZ=ON
+
+.PHONY: fuzz
+fuzz: $(FUZZ)/CMakeCache.txt
+	cmake --build $(FUZZ) -j$(JOBS)
+	@set -e; for spec in $(FUZZ_TARGETS); do \
+	    target=$${spec%%:*}; maxlen=$${spec##*:}; \
+	    work=$(FUZZ)/corpus-work/$$target; \
+	    mkdir -p $$work $(FUZZ)/artifacts; \
+	    cp tests/fuzz/corpus/$$target/* $$work/; \
+	    echo "== $$target: $(FUZZ_SECONDS) s"; \
+	    if ! $(FUZZ)/bin/$$target -max_total_time=$(FUZZ_SECONDS) -max_len=$$maxlen \
+	        -print_final_stats=1 -artifact_prefix=$(FUZZ)/artifacts/$$target- $$work \
+	        > $(FUZZ)/$$target.log 2>&1; then \
+	        tail -n 60 $(FUZZ)/$$target.log; exit 1; \
+	    fi; \
+	    grep -E 'DONE|stat::number_of_executed_units' $(FUZZ)/$$target.log; \
+	    echo "$$work: $$(ls $$work | wc -l) files"; \
+	done

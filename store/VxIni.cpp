@@ -54,6 +54,38 @@ std::string_view KeyOf(std::string_view line) {
     return eq == std::string_view::npos ? std::string_view() : line.substr(0, eq);
 }
 
+/// Appends a key line as the file carries it. Loading takes one pair of quotes off a value
+/// and the blanks off its front, and reads a line in brackets as a section header; a value
+/// that loading would change that way, or that would make its line read as a header, is
+/// written inside one more pair of double quotes, which loading takes off again. So a
+/// rewritten file loads back to the lines the store held.
+void AppendFileLine(std::string& content, std::string_view line, bool trimAroundEquals,
+                    bool stripQuotes) {
+    const std::size_t eq = line.find('=');
+    std::string_view key = line.substr(0, eq == std::string_view::npos ? 0 : eq);
+    if (trimAroundEquals)
+        while (!key.empty() && IsBlankOrTab(key.back()))
+            key.remove_suffix(1);
+    // Loading leaves the value of a line without a key as it stands.
+    if (!stripQuotes || key.empty()) {
+        content += line;
+        return;
+    }
+    const std::string_view value = line.substr(eq + 1);
+    const bool quoted = value.size() >= 2 && value.front() == value.back() &&
+                        (value.front() == '"' || value.front() == '\'');
+    const bool blankFirst = trimAroundEquals && !value.empty() && IsBlankOrTab(value.front());
+    const bool header = line.front() == '[' && line.back() == ']';
+    if (!quoted && !blankFirst && !header) {
+        content += line;
+        return;
+    }
+    content += line.substr(0, eq + 1);
+    content += '"';
+    content += value;
+    content += '"';
+}
+
 /// A line break or a Ctrl-Z inside a stored text would change the file's lines when it is
 /// read back, and a Ctrl-Z would even hide everything after it, so such texts are refused.
 void CheckStorable(const std::string& text) {
@@ -579,15 +611,20 @@ void TVxIniFile::UpdateFile() {
 }
 
 void TVxIniFile::WriteWholeFile() {
-    std::vector<std::string> lines;
-    SaveToStrings(lines);
-    std::size_t size = 0;
-    for (const std::string& line : lines)
-        size += line.size() + 2;
+    // The written form of SaveToStrings, with each key line in the form that loads back as
+    // the same line.
     std::string content;
-    content.reserve(size);
-    for (const std::string& line : lines) {
-        content += line;
+    for (std::int32_t i = 0; i < FSections.Count(); ++i) {
+        const std::vector<std::string>& lines = FSections.SectionLines(i);
+        if (lines.empty())
+            continue;
+        content += '[';
+        content += FSections.Name(i);
+        content += "]\r\n";
+        for (const std::string& line : lines) {
+            AppendFileLine(content, line, TrimAroundEquals, StripQuotes);
+            content += "\r\n";
+        }
         content += "\r\n";
     }
 

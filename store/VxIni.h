@@ -99,7 +99,10 @@ public:
     virtual void EraseSection(const std::string& section);
     /// Removes the first line of the key.
     virtual void DeleteKey(const std::string& section, const std::string& key);
-    /// Appends the lines of the written form of the whole store to target.
+    /// Appends the lines of the written form of the whole store to target, each key line as
+    /// the store holds it. The file carries a value that loading would change (one in quotes
+    /// or with blanks in front, or one that makes its line look like a section header) inside
+    /// one more pair of double quotes, so that it loads back unchanged.
     virtual void SaveToStrings(std::vector<std::string>& target);
     /// Rewrites the file when the content changed. On failure raises EInOutError, leaves
     /// the previous file as it was and the store still modified.

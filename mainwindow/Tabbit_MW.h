@@ -1,0 +1,132 @@
+#pragma once
+
+#include "mainwindow/Anchors.h"
+
+#include <QWidget>
+#include <cstdint>
+#include <string>
+
+class QAction;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMouseEvent;
+class QPushButton;
+class QTimer;
+class TGauge;
+class TMemo;
+class TRadioGroup;
+class TStringGrid;
+class TVxNumEdit;
+class TVxRadioBtn;
+class TVxRndParser;
+
+/// True when the screen pointer lies over grid, its edges included.
+bool CursorInGrid(const QWidget* grid);
+
+/// The main window: the record table, the settings of a run (record count, character set,
+/// date format, end of line, output target), the generation run with its gauge, and the
+/// buttons for help, about and the saved definitions.
+class TFormMain : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TFormMain(QWidget* parent = nullptr);
+    ~TFormMain() override;
+
+    /// Writes the command string of the table and the settings into cmd and the number of
+    /// table rows written as fields into definedRows; sets the argument count. Trims the
+    /// file-name and character-set edits and takes over the date format. Raises when a row
+    /// needs a string and has none.
+    void BuildCommandString(std::int32_t& definedRows, std::string& cmd);
+    /// The number of arguments the last BuildCommandString wrote.
+    std::int32_t ArgCount() const { return FArgCount; }
+
+    /// The grid in its own numbering: row 0 holds the titles, rows 1 to 512 the fields.
+    std::string Cells(int col, int row) const;
+    void SetCells(int col, int row, const std::string& text);
+    int RowCount() const;
+    int TopRow() const;
+    void SetTopRow(int row);
+
+    static constexpr int DesignWidth = 431;
+    static constexpr int DesignHeight = 480;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    /// Where Timer1 scrolls the grid while a row is dragged.
+    enum class TDragScroll { None, Up, Down };
+
+    void CreateControls();
+    void FormCreate();
+    void FormKeyUp(const QKeyEvent& key);
+    void ButtonHelpClick();
+    void ButtonAboutClick();
+    void ButtonManageClick();
+    void ButtonStartClick();
+    void ButtonAbortClick();
+    void RunGeneration(const TVxRndParser& parser);
+
+    void BuildPopupMenu();
+    void SetupGrid();
+    void ClearGridRow(int row);
+    void PopupClick(const QAction& item);
+    /// Mouse events of the grid; true when the grid is not to see them.
+    bool StringGrid1MouseDown(const QMouseEvent& event, QPoint gridPos);
+    void StringGrid1MouseMove(QPoint gridPos);
+    bool StringGrid1MouseUp(const QMouseEvent& event, QPoint gridPos);
+    void StringGrid1DragOver(QPoint gridPos, bool& accept);
+    void StringGrid1EndDrag(QPoint gridPos);
+    void StringGrid1Click();
+    /// The typed character key (a Latin-1 code, or above 255) judged by the current column;
+    /// false when it is to be dropped.
+    bool StringGrid1KeyPress(char32_t key) const;
+    bool DropAccepted(QPoint gridPos, int& dropRow) const;
+    void UpdateDragScroll(int y);
+    void Timer1Timer();
+    void ScrollGridUp();
+    void ScrollGridDown();
+
+    /// Connects a signal to a handler that runs through the standard error display.
+    template <class Sender, class Signal, class Handler>
+    void Connect(Sender* sender, Signal signal, Handler handler);
+
+    TAnchors FAnchors{QSize(DesignWidth, DesignHeight)};
+
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* Label4;
+    TVxNumEdit* VxNumEditRecords;
+    QLineEdit* EditCharset;
+    TStringGrid* StringGrid1;
+    QLineEdit* EditDateFormat;
+    TRadioGroup* RadioGroupEOL;
+    TVxRadioBtn* VxRadioBtnMemo;
+    TVxRadioBtn* VxRadioBtnFile;
+    QLineEdit* EditFileName;
+    TMemo* Memo1;
+    QPushButton* ButtonStart;
+    QPushButton* ButtonAbort;
+    QPushButton* ButtonHelp;
+    QPushButton* ButtonAbout;
+    QPushButton* ButtonManage;
+    TGauge* Gauge1;
+    QTimer* Timer1;
+    QMenu* PopupMenu1;
+
+    std::int32_t FPopupRow = 0;
+    bool FAbortRequested = false;
+    std::int32_t FDragRow = 0;
+    std::int32_t FArgCount = 0;
+    bool FDateHintShown = false;
+
+    bool FDragging = false;
+    TDragScroll FDragScroll = TDragScroll::None;
+    bool FShown = false;
+};

@@ -1,0 +1,51 @@
+#!/bin/sh
+# Installs the build tree into a temporary prefix, as `cmake --install` does for a user, and
+# runs tabbit-gen from there, away from the build tree. Needs no root; leaves nothing behind.
+# Usage: test_install.sh CMAKE BUILD-DIR
+set -eu
+
+cmake=$1
+build=$2
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT INT TERM
+prefix=$tmp/prefix
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+"$cmake" --install "$build" --prefix "$prefix" >"$tmp/install.log" 2>&1 ||
+    { cat "$tmp/install.log" >&2; fail "cmake --install"; }
+
+for f in bin/tabbit bin/tabbit-gen share/applications/tabbit.desktop \
+    share/icons/hicolor/48x48/apps/tabbit.png share/icons/hicolor/256x256/apps/tabbit.png \
+    share/man/man1/tabbit-gen.1; do
+    [ -f "$prefix/$f" ] || fail "$f is not installed"
+done
+for p in tabbit tabbit-gen; do
+    [ -x "$prefix/bin/$p" ] || fail "bin/$p is not executable"
+done
+
+# Run from an unrelated folder, with a home of its own, so that nothing is found by accident.
+mkdir "$tmp/work" "$tmp/home"
+cd "$tmp/work"
+export HOME="$tmp/home"
+
+version=$("$prefix/bin/tabbit-gen" --version) || fail "tabbit-gen --version exited with $?"
+[ "$version" = "tabbit-gen 1.1" ] || fail "tabbit-gen --version printed '$version'"
+
+record=$("$prefix/bin/tabbit-gen" --seed 0 --date-format yyyy-mm-dd -o - '/N=3 /C=2 /Y=2000,2009 /E=N') ||
+    fail "generation to standard output exited with $?"
+[ "$record" = "008FH2006-04-05" ] || fail "generation printed '$record'"
+
+"$prefix/bin/tabbit-gen" --quiet -o records.txt '/R=5 /N=4 /F=1,#59 /E=U' ||
+    fail "generation to a file exited with $?"
+lines=$(grep -c '^[0-9][0-9][0-9][0-9];$' records.txt) || true
+[ "$lines" = 5 ] || fail "records.txt holds $lines of the 5 records: $(cat records.txt)"
+
+if command -v desktop-file-validate >/dev/null 2>&1; then
+    desktop-file-validate "$prefix/share/applications/tabbit.desktop" || fail "desktop entry"
+fi
+
+echo "installed tree works"
