@@ -65,7 +65,7 @@ $(FUZZ)/CMakeCache.txt:
 	    -DTABBIT_QT=OFF -DTABBIT_TESTS=OFF -DTABBIT_FUZZ=ON
 
 .PHONY: fuzz
-fuzz: $(FUZZ)/CMakeCache.txt
+fuzz: setup $(FUZZ)/CMakeCache.txt
 	cmake --build $(FUZZ) -j$(JOBS)
 	@set -e; for spec in $(FUZZ_TARGETS); do \
 	    target=$${spec%%:*}; maxlen=$${spec##*:}; \

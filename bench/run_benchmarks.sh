@@ -54,6 +54,12 @@ if [ -x "$bin/bench_getrecord" ]; then
     "$bin/bench_getrecord"
 fi
 
+if [ -x "$bin/bench_vxini" ]; then
+    echo
+    echo "== Settings-file engine: loading and rewriting large files"
+    "$bin/bench_vxini"
+fi
+
 if [ -x "$bin/bench_window" ]; then
     echo
     echo "== Window run against tabbit-gen"

@@ -30,6 +30,7 @@ std::string EInOutError::RuntimeText(int errorCode) {
     case ReadBeyondEnd:
         return "Read beyond end of file";
     case ENOSPC:
+    case EFBIG:
     case EDQUOT:
         return "Disk full";
     default:

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-    libbenchmark-dev xvfb xauth xfonts-base fonts-dejavu-core dpkg-dev)
+    libbenchmark-dev xvfb xauth clang-14 libclang-rt-14-dev xfonts-base fonts-dejavu-core dpkg-dev)
 
 missing=()
 for p in "${packages[@]}"; do

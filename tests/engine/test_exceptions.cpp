@@ -38,7 +38,8 @@ INSTANTIATE_TEST_SUITE_P(
         RuntimeTextCase{EROFS, "File access denied"}, RuntimeTextCase{EISDIR, "File access denied"},
         RuntimeTextCase{EInOutError::ReadBeyondEnd, "Read beyond end of file"},
         RuntimeTextCase{ENOSPC, "Disk full"}, RuntimeTextCase{EDQUOT, "Disk full"},
-        RuntimeTextCase{EIO, "I/O error 5"}, RuntimeTextCase{EBUSY, "I/O error 16"}));
+        RuntimeTextCase{EFBIG, "Disk full"}, RuntimeTextCase{EIO, "I/O error 5"},
+        RuntimeTextCase{EBUSY, "I/O error 16"}));
 
 TEST(EInOutErrorTest, SystemReasonIsTheSystemText) {
     const EInOutError error(ENOSPC);
