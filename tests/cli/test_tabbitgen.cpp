@@ -1,4 +1,6 @@
 // tabbit-gen as scripts use it: the real program, its output bytes, messages and exit status.
+#include "tests/support/TTempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -12,34 +14,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-/// A folder of its own for each test, removed afterwards.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "tabbit-gen-test-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("mkdtemp failed");
-        FPath = pattern;
-    }
-    ~TempDir() { fs::remove_all(FPath); }
-    fs::path operator/(const std::string& name) const { return FPath / name; }
-
-private:
-    fs::path FPath;
-};
-
 std::string Quote(const std::string& s) {
     std::string q = "'";
     for (char c : s)
         q += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return q + "'";
-}
-
-std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 struct Result {
@@ -50,20 +29,20 @@ struct Result {
 
 /// Runs tabbit-gen with args; shellTail is appended to the command line (a pipe, say).
 Result RunGen(const std::vector<std::string>& args, const std::string& shellTail = "") {
-    TempDir io;
+    TTempDir io;
     std::string cmd = Quote(TABBIT_GEN);
     for (const std::string& a : args)
         cmd += " " + Quote(a);
-    cmd += " 2>" + Quote((io / "err").string());
+    cmd += " 2>" + Quote(io.File("err"));
     if (shellTail.empty())
-        cmd += " >" + Quote((io / "out").string()) + " </dev/null";
+        cmd += " >" + Quote(io.File("out")) + " </dev/null";
     else
-        cmd += shellTail + " >" + Quote((io / "out").string());
+        cmd += shellTail + " >" + Quote(io.File("out"));
     const int raw = std::system(("bash -c " + Quote("set -o pipefail; " + cmd)).c_str());
     Result r;
     r.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.Out = ReadFile(io / "out");
-    r.Err = ReadFile(io / "err");
+    r.Out = ReadBytes(io.File("out"));
+    r.Err = ReadBytes(io.File("err"));
     return r;
 }
 
@@ -103,29 +82,29 @@ TEST(TabbitGen, SameSeedSameBytesOtherSeedOtherBytes) {
 }
 
 TEST(TabbitGen, TargetIsOptionThenDefinitionThenStandardOutput) {
-    TempDir dir;
-    const std::string named = (dir / "named.txt").string();
-    const std::string other = (dir / "other.txt").string();
+    TTempDir dir;
+    const std::string named = dir.File("named.txt");
+    const std::string other = dir.File("other.txt");
 
     Result r = RunGen({"--seed", "1", "/R=2 /N=4 /E=U " + named});
     EXPECT_EQ(r.Status, 0);
     EXPECT_EQ(r.Out, "");
-    EXPECT_EQ(ReadFile(named).size(), 10u);
+    EXPECT_EQ(ReadBytes(named).size(), 10u);
 
     r = RunGen({"--seed", "1", "-o", other, "/R=3 /N=4 /E=U " + named});
-    EXPECT_EQ(ReadFile(other).size(), 15u);
-    EXPECT_EQ(ReadFile(named).size(), 10u);
+    EXPECT_EQ(ReadBytes(other).size(), 15u);
+    EXPECT_EQ(ReadBytes(named).size(), 10u);
 
     r = RunGen({"--seed", "1", "-o", "-", "/R=2 /N=4 /E=U " + named});
-    EXPECT_EQ(r.Out, ReadFile(named));
+    EXPECT_EQ(r.Out, ReadBytes(named));
 }
 
 TEST(TabbitGen, NoRecordsStillTruncatesTheFile) {
-    TempDir dir;
-    const fs::path file = dir / "out.txt";
+    TTempDir dir;
+    const std::string file = dir.File("out.txt");
     std::ofstream(file) << "old content";
     for (const std::string count : {"0", "-5"}) {
-        const Result r = RunGen({"-o", file.string(), "/R=" + count + " /N=5"});
+        const Result r = RunGen({"-o", file, "/R=" + count + " /N=5"});
         EXPECT_EQ(r.Status, 0) << r.Err;
         EXPECT_TRUE(fs::exists(file));
         EXPECT_EQ(fs::file_size(file), 0u);
@@ -133,8 +112,8 @@ TEST(TabbitGen, NoRecordsStillTruncatesTheFile) {
 }
 
 TEST(TabbitGen, RefusedDefinitionPrintsTheEngineMessageAndTouchesNoFile) {
-    TempDir dir;
-    const fs::path file = dir / "out.txt";
+    TTempDir dir;
+    const std::string file = dir.File("out.txt");
     struct Case {
         std::string Definition;
         std::string Message;
@@ -148,7 +127,7 @@ TEST(TabbitGen, RefusedDefinitionPrintsTheEngineMessageAndTouchesNoFile) {
         {"/Y=1990,20x0", "'20x0' is not a valid integer value"},
     };
     for (const Case& c : cases) {
-        const Result r = RunGen({"-o", file.string(), c.Definition});
+        const Result r = RunGen({"-o", file, c.Definition});
         EXPECT_EQ(r.Status, 1) << c.Definition;
         EXPECT_EQ(r.Err, "tabbit-gen: " + c.Message + "\n");
         EXPECT_FALSE(fs::exists(file)) << c.Definition;
@@ -194,14 +173,14 @@ TEST(TabbitGen, DateFormatOptionYieldsToTheZSwitch) {
 }
 
 TEST(TabbitGen, GenerationErrorKeepsTheRecordsBeforeIt) {
-    TempDir dir;
-    const fs::path file = dir / "dates.txt";
+    TTempDir dir;
+    const std::string file = dir.File("dates.txt");
     // Half the years drawn are 10000, which no date can have.
-    const Result r = RunGen({"--seed", "5", "--date-format", "yyyy", "-o", file.string(),
-                             "/R=1000 /N /Y=9999,10000 /E=U"});
+    const Result r = RunGen(
+        {"--seed", "5", "--date-format", "yyyy", "-o", file, "/R=1000 /N /Y=9999,10000 /E=U"});
     EXPECT_EQ(r.Status, 1);
     EXPECT_EQ(r.Err, "tabbit-gen: Invalid argument to date encode\n");
-    const std::string written = ReadFile(file);
+    const std::string written = ReadBytes(file);
     EXPECT_EQ(written.size() % 6, 0u);
     EXPECT_LT(written.size(), 6000u);
     for (std::size_t i = 0; i < written.size(); i += 6)
@@ -213,8 +192,8 @@ TEST(TabbitGen, WriteFailuresGiveTheSystemsReason) {
     EXPECT_EQ(r.Status, 1);
     EXPECT_EQ(r.Err, "tabbit-gen: /dev/full: No space left on device\n");
 
-    TempDir dir;
-    const std::string missing = (dir / "no-such-folder" / "out.txt").string();
+    TTempDir dir;
+    const std::string missing = dir.File("no-such-folder/out.txt");
     r = RunGen({"-o", missing, "/N"});
     EXPECT_EQ(r.Status, 1);
     EXPECT_EQ(r.Err, "tabbit-gen: " + missing + ": No such file or directory\n");
@@ -228,27 +207,27 @@ TEST(TabbitGen, ClosedPipeEndsQuietly) {
 }
 
 TEST(TabbitGen, ListsAndLoadsSavedDefinitions) {
-    TempDir dir;
-    const fs::path ini = dir / "tabbit.ini";
+    TTempDir dir;
+    const std::string ini = dir.File("tabbit.ini");
     std::ofstream(ini, std::ios::binary)
         << "[RecordDefs]\r\nshort list=/R=2 /N=3 /E=U\r\nsemicolons=/R=1 /F=3,#59 /E=N\r\n\r\n";
 
-    Result r = RunGen({"--ini", ini.string(), "--list"});
+    Result r = RunGen({"--ini", ini, "--list"});
     EXPECT_EQ(r.Status, 0);
     EXPECT_EQ(r.Out, "short list\nsemicolons\n");
 
-    r = RunGen({"--ini", ini.string(), "--seed", "9", "--load", "SHORT LIST"});
+    r = RunGen({"--ini", ini, "--seed", "9", "--load", "SHORT LIST"});
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(r.Out, RunGen({"--seed", "9", "/R=2 /N=3 /E=U"}).Out);
 
-    r = RunGen({"--ini", ini.string(), "--load", "semicolons"});
+    r = RunGen({"--ini", ini, "--load", "semicolons"});
     EXPECT_EQ(r.Out, ";;;");
 
-    r = RunGen({"--ini", ini.string(), "--load", "nothing"});
+    r = RunGen({"--ini", ini, "--load", "nothing"});
     EXPECT_EQ(r.Status, 1);
     EXPECT_EQ(r.Err, "tabbit-gen: No record definition named nothing\n");
 
-    r = RunGen({"--ini", (dir / "absent.ini").string(), "--list"});
+    r = RunGen({"--ini", dir.File("absent.ini"), "--list"});
     EXPECT_EQ(r.Status, 0);
     EXPECT_EQ(r.Out, "");
 }

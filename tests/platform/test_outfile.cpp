@@ -2,46 +2,24 @@
 
 #include "engine/Exceptions.h"
 
+#include "tests/support/TTempDir.h"
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+
 #include <gtest/gtest.h>
 #include <sstream>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
-namespace {
-
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "tabbit-outfile-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("mkdtemp failed");
-        FPath = pattern;
-    }
-    ~TempDir() { fs::remove_all(FPath); }
-    std::string operator/(const std::string& name) const { return (FPath / name).string(); }
-
-private:
-    fs::path FPath;
-};
-
-std::string ReadFile(const std::string& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-} // namespace
+namespace {} // namespace
 
 TEST(TOutFile, WritesBytesExactlyAcrossBufferBoundaries) {
-    TempDir dir;
+    TTempDir dir;
     std::string expected;
     {
-        TOutFile f(dir / "out");
+        TOutFile f(dir.File("out"));
         for (int i = 0; i < 20000; ++i) {
             std::string record(static_cast<std::size_t>(i % 97), static_cast<char>(i % 256));
             if (i == 5000)
@@ -51,37 +29,37 @@ TEST(TOutFile, WritesBytesExactlyAcrossBufferBoundaries) {
         }
         f.Close();
     }
-    EXPECT_EQ(ReadFile(dir / "out"), expected);
+    EXPECT_EQ(ReadBytes(dir.File("out")), expected);
 }
 
 TEST(TOutFile, TruncatesAnExistingFile) {
-    TempDir dir;
-    std::ofstream(dir / "out") << "previous content";
-    TOutFile f(dir / "out");
+    TTempDir dir;
+    std::ofstream(dir.File("out")) << "previous content";
+    TOutFile f(dir.File("out"));
     f.Close();
-    EXPECT_EQ(fs::file_size(dir / "out"), 0u);
+    EXPECT_EQ(fs::file_size(dir.File("out")), 0u);
 }
 
 TEST(TOutFile, BytesBeforeAFailureAreOnDisk) {
-    TempDir dir;
+    TTempDir dir;
     {
-        TOutFile f(dir / "out");
+        TOutFile f(dir.File("out"));
         f.Write("first records");
         // Leaving the scope by an exception still writes what was buffered.
     }
-    EXPECT_EQ(ReadFile(dir / "out"), "first records");
+    EXPECT_EQ(ReadBytes(dir.File("out")), "first records");
 }
 
 TEST(TOutFile, FailuresRaiseTheRuntimeText) {
-    TempDir dir;
+    TTempDir dir;
     struct Case {
         std::string Path;
         int Errno;
         const char* Text;
     };
     const Case cases[] = {
-        {dir / "missing/out", ENOENT, "File not found"},
-        {dir / "", EISDIR, "File access denied"},
+        {dir.File("missing/out"), ENOENT, "File not found"},
+        {dir.File(""), EISDIR, "File access denied"},
     };
     for (const Case& c : cases) {
         try {

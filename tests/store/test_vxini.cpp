@@ -2,6 +2,8 @@
 
 #include "engine/Exceptions.h"
 
+#include "tests/support/TTempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,45 +24,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-/// A fresh folder under the system's temporary folder, removed with everything in it.
-class TTempDir {
-public:
-    TTempDir() {
-        std::string pattern = (fs::temp_directory_path() / "tabbit-vxini-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        FPath = pattern;
-    }
-    TTempDir(const TTempDir&) = delete;
-    TTempDir& operator=(const TTempDir&) = delete;
-    ~TTempDir() {
-        std::error_code error;
-        fs::permissions(FPath, fs::perms::owner_all, fs::perm_options::add, error);
-        fs::remove_all(FPath, error);
-    }
-    std::string File(const std::string& name) const { return FPath + "/" + name; }
-    /// The names in the folder, to see that no temporary file was left behind.
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(FPath))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-private:
-    std::string FPath;
-};
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::vector<std::string> Written(TVxIniFile& store) {
     std::vector<std::string> lines;

@@ -5,6 +5,8 @@
 
 #include "engine/Exceptions.h"
 
+#include "tests/support/TTempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -28,44 +30,6 @@ namespace {
 namespace fs = std::filesystem;
 
 using Lines = std::vector<std::string>;
-
-/// A fresh folder under the system's temporary folder, removed with everything in it.
-class TTempDir {
-public:
-    TTempDir() {
-        std::string pattern = (fs::temp_directory_path() / "tabbit-faults-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        FPath = pattern;
-    }
-    TTempDir(const TTempDir&) = delete;
-    TTempDir& operator=(const TTempDir&) = delete;
-    ~TTempDir() {
-        std::error_code error;
-        fs::remove_all(FPath, error);
-    }
-    std::string File(const std::string& name) const { return FPath + "/" + name; }
-    /// The names in the folder, to see that no temporary file was left behind.
-    Lines Names() const {
-        Lines names;
-        for (const auto& entry : fs::directory_iterator(FPath))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-private:
-    std::string FPath;
-};
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 Lines Written(TVxIniFile& store) {
     Lines lines;
