@@ -67,8 +67,8 @@ $(FUZZ)/CMakeCache.txt:
 .PHONY: fuzz
 fuzz: setup $(FUZZ)/CMakeCache.txt
 	cmake --build $(FUZZ) -j$(JOBS)
-	@set -e; for spec in $(FUZZ_TARGETS); do \
-	    target=$${spec%%:*}; maxlen=$${spec##*:}; \
+	@set -e; for entry in $(FUZZ_TARGETS); do \
+	    target=$${entry%%:*}; maxlen=$${entry##*:}; \
 	    work=$(FUZZ)/corpus-work/$$target; \
 	    mkdir -p $$work $(FUZZ)/artifacts; \
 	    cp tests/fuzz/corpus/$$target/* $$work/; \
