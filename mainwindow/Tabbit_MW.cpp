@@ -1,7 +1,9 @@
 #include "mainwindow/Tabbit_MW.h"
 
+#include "about/Vx_About2.h"
 #include "controls/ModalResult.h"
 #include "controls/VxErrorDisplay.h"
+#include "controls/VxModal.h"
 #include "controls/VxVCLutils40.h"
 #include "controls/Vxdialog40.h"
 #include "controls/Vxkomp40.h"
@@ -18,6 +20,7 @@
 #include "platform/HelpViewer.h"
 #include "platform/Latin1.h"
 #include "platform/OutFile.h"
+#include "store/Tabbit_Mg.h"
 
 #include <QAction>
 #include <QApplication>
@@ -42,6 +45,8 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -223,6 +228,14 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
 }
 
 TFormMain::~TFormMain() = default;
+
+void TFormMain::SetFormAbout(TFormAbout2* form) {
+    FFormAbout = form;
+}
+
+void TFormMain::SetFormManage(TFormManage* form) {
+    FFormManage = form;
+}
 
 void TFormMain::CreateControls() {
     const QFont font = FittingFont(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
@@ -437,9 +450,46 @@ void TFormMain::ButtonHelpClick() {
     ApplicationHelpCommand(QFileInfo(contentsFile).isFile() ? HELP_FINDER : HELP_CONTENTS, 0);
 }
 
-void TFormMain::ButtonAboutClick() {}
+void TFormMain::ButtonAboutClick() {
+    if (FFormAbout)
+        ShowModal(*FFormAbout);
+}
 
-void TFormMain::ButtonManageClick() {}
+void TFormMain::ButtonManageClick() {
+    if (!FFormManage)
+        return;
+    std::int32_t definedRows = 0;
+    std::string cmd;
+    BuildCommandString(definedRows, cmd);
+    FFormManage->SetCurrentFieldCount(definedRows);
+    FFormManage->SetCurrentDef(cmd);
+    if (ShowModal(*FFormManage) != mrYes)
+        return;
+    TVxRndParser parser;
+    parser.Parse(FFormManage->LoadedDef());
+    LoadDefinition(parser);
+}
+
+void TFormMain::LoadDefinition(const TVxRndParser& parser) {
+    const std::vector<TFieldDef>& fields = parser.Fields();
+    // Only a settings file edited by other means can hold more fields than the grid has
+    // rows; loading part of such a definition would pass it off as the whole one.
+    if (fields.size() > static_cast<std::size_t>(RowCount() - 1))
+        throw Exception("Too many fields in record definition!");
+    for (int r = 1; r < RowCount(); ++r)
+        ClearGridRow(r);
+    int row = 1;
+    for (const TFieldDef& field : fields) {
+        SetCells(ColType, row, CaptionOfTextType(field.TextType));
+        SetCells(ColSize, row, std::to_string(field.Size));
+        SetCells(ColString, row, field.Str);
+        ++row;
+    }
+    VxNumEditRecords->setText(ToQString(std::to_string(parser.RecordCount())));
+    EditCharset->setText(ToQString(parser.UserCharset()));
+    EditFileName->setText(ToQString(parser.FileName()));
+    RadioGroupEOL->SetItemIndex(parser.EndOfLine());
+}
 
 // ---------------------------------------------------------------------------------------
 // The field grid

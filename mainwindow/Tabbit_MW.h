@@ -2,6 +2,7 @@
 
 #include "mainwindow/Anchors.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <cstdint>
 #include <string>
@@ -14,6 +15,8 @@ class QMenu;
 class QMouseEvent;
 class QPushButton;
 class QTimer;
+class TFormAbout2;
+class TFormManage;
 class TGauge;
 class TMemo;
 class TRadioGroup;
@@ -34,6 +37,11 @@ class TFormMain : public QWidget {
 public:
     explicit TFormMain(QWidget* parent = nullptr);
     ~TFormMain() override;
+
+    /// The about box and the manage dialog that the About and Manage Definitions buttons
+    /// show; the window does not own them. Without them the two buttons do nothing.
+    void SetFormAbout(TFormAbout2* form);
+    void SetFormManage(TFormManage* form);
 
     /// Writes the command string of the table and the settings into cmd and the number of
     /// table rows written as fields into definedRows; sets the argument count. Trims the
@@ -71,6 +79,8 @@ private:
     void ButtonStartClick();
     void ButtonAbortClick();
     void RunGeneration(const TVxRndParser& parser);
+    /// Puts a parsed definition into the grid and the settings controls.
+    void LoadDefinition(const TVxRndParser& parser);
 
     void BuildPopupMenu();
     void SetupGrid();
@@ -119,6 +129,8 @@ private:
     TGauge* Gauge1;
     QTimer* Timer1;
     QMenu* PopupMenu1;
+    QPointer<TFormAbout2> FFormAbout;
+    QPointer<TFormManage> FFormManage;
 
     std::int32_t FPopupRow = 0;
     bool FAbortRequested = false;

@@ -1,8 +1,10 @@
 #include "platform/HelpViewer.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QPointer>
+#include <QStringList>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -57,6 +59,23 @@ QTextBrowser* HelpBrowser() {
     return window->findChild<QTextBrowser*>("HelpBrowser");
 }
 
+/// The folders that may hold the help pages of a help file, in the order they are tried:
+/// help/ beside it, as in the build tree, and the program's data folder of the prefix it is
+/// installed under, as a Linux package keeps them.
+QStringList HelpFolders(const QFileInfo& helpFile) {
+    const QString folder = helpFile.absolutePath();
+    return {folder + "/help/", QDir::cleanPath(folder + "/../share/tabbit/help") + '/'};
+}
+
+/// The first of folders that holds the pages' start page; the first one when none does.
+/// One folder serves all pages, so that links never lead from one set of pages to another.
+QString ChooseHelpFolder(const QStringList& folders) {
+    for (const QString& folder : folders)
+        if (QFileInfo(folder + "index.html").isFile())
+            return folder;
+    return folders.front();
+}
+
 QString PageOf(const QString& folder, THelpCommand command, unsigned long data) {
     switch (command) {
     case HELP_FINDER:
@@ -77,17 +96,21 @@ QString PageOf(const QString& folder, THelpCommand command, unsigned long data) 
 
 bool THelpViewer::HelpCommand(const std::string& helpFile, THelpCommand command,
                               unsigned long data) {
-    const QFileInfo file(QString::fromStdString(helpFile));
-    const QString page = PageOf(file.absolutePath() + "/help/", command, data);
+    const QStringList folders = HelpFolders(QFileInfo(QString::fromStdString(helpFile)));
+    const QString page = PageOf(ChooseHelpFolder(folders), command, data);
     QTextBrowser* browser = HelpBrowser();
     const bool found = QFileInfo(page).isFile();
     if (found) {
         browser->setSource(QUrl::fromLocalFile(page));
     } else {
+        QString places;
+        for (const QString& folder : folders)
+            places += "<li><tt>" + folder.toHtmlEscaped() + "</tt></li>";
         browser->setHtml("<h1>Help not available</h1><p>The help page</p><p><tt>" +
                          page.toHtmlEscaped() +
-                         "</tt></p><p>could not be found. The help pages belong in the folder "
-                         "<tt>help</tt> beside the program.</p>");
+                         "</tt></p><p>could not be found. The help pages belong in one of the "
+                         "folders</p><ul>" +
+                         places + "</ul>");
     }
     QWidget* window = browser->window();
     window->show();

@@ -10,7 +10,8 @@ enum THelpCommand : unsigned {
 };
 
 /// The help viewer: shows the program's HTML help pages for the application's help file.
-/// A help file "<folder>/TabbitU.hlp" stands for the pages in "<folder>/help/". Replaceable
+/// A help file "<folder>/TabbitU.hlp" stands for the pages in "<folder>/help/" (a build tree)
+/// or "<folder>/../share/tabbit/help/" (an installed program). Replaceable
 /// so that tests see which command was issued without opening a window.
 class THelpViewer {
 public:

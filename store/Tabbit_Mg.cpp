@@ -308,19 +308,23 @@ void TFormManage::ReadList() {
         AddName(name);
 }
 
-/// When the change fails, the user sees the error, and the list is read anew from the file,
-/// so that it never shows a change the file lacks; the name selected before stays selected.
+/// When the change fails, the list is read anew from the file, so that it never shows a change
+/// the file lacks, and the error goes on to the standard error display; the name selected
+/// before stays selected. A failure of that reading is the same failure of the same file,
+/// which the user is shown once, so it only leaves the list empty.
 void TFormManage::ChangeFile(const std::function<void()>& change) {
     const std::optional<std::string> selected = SelectedName();
     try {
         change();
-    } catch (const std::exception& error) {
-        ShowException(error);
-        Guarded([this, &selected] {
+    } catch (const std::exception&) {
+        try {
             ReadList();
             if (selected)
                 SelectName(*selected);
-        });
+        } catch (const std::exception&) {
+            ListBoxDefs->clear();
+        }
+        throw;
     }
 }
 

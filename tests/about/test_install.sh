@@ -20,9 +20,11 @@ fail() {
 
 for f in bin/tabbit bin/tabbit-gen share/applications/tabbit.desktop \
     share/icons/hicolor/48x48/apps/tabbit.png share/icons/hicolor/256x256/apps/tabbit.png \
-    share/man/man1/tabbit-gen.1; do
+    share/man/man1/tabbit-gen.1 share/tabbit/help/index.html share/tabbit/help/contents.html; do
     [ -f "$prefix/$f" ] || fail "$f is not installed"
 done
+# The help pages belong to the program's data folder, not among the programs.
+[ ! -e "$prefix/bin/help" ] || fail "bin/help is installed"
 for p in tabbit tabbit-gen; do
     [ -x "$prefix/bin/$p" ] || fail "bin/$p is not executable"
 done

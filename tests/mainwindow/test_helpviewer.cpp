@@ -1,11 +1,13 @@
-// The help viewer: which page each help command opens, the one reused help window, the
-// message for a missing page, and the help pages shipped with the program.
+// The help viewer: which page each help command opens, where it looks for the pages, the one
+// reused help window, the message for a missing page, and the help pages shipped with the
+// program.
 #include "platform/HelpViewer.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
@@ -16,6 +18,7 @@
 namespace {
 
 void WritePage(const QString& path, const QString& title) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
     QFile page(path);
     if (!page.open(QIODevice::WriteOnly))
         qFatal("cannot write %s", qPrintable(path));
@@ -60,6 +63,8 @@ class TestHelpViewer : public QObject {
 private slots:
     void commandsOpenTheirPages_data();
     void commandsOpenTheirPages();
+    void pagesAreFoundInBothPlaces_data();
+    void pagesAreFoundInBothPlaces();
     void missingPageIsExplained();
     void applicationCommandGoesToTheInstalledViewer();
     void shippedPagesAreLinkedTogether();
@@ -97,15 +102,60 @@ void TestHelpViewer::commandsOpenTheirPages() {
     QCOMPARE(HelpWindows().size(), 1);
 }
 
-void TestHelpViewer::missingPageIsExplained() {
-    QTemporaryDir folder;
+void TestHelpViewer::pagesAreFoundInBothPlaces_data() {
+    // The help file lies in <prefix>/bin; the pages are in bin/help (the build tree), in
+    // share/tabbit/help (the installed tree) or in both.
+    QTest::addColumn<QStringList>("withPages");
+    QTest::addColumn<QString>("emptyFolder");
+    QTest::addColumn<QString>("used");
+    const QString built = "bin/help/";
+    const QString installed = "share/tabbit/help/";
+    QTest::newRow("build tree") << QStringList{built} << "" << built;
+    QTest::newRow("installed tree") << QStringList{installed} << "" << installed;
+    QTest::newRow("build tree first") << QStringList{installed, built} << "" << built;
+    // An empty help folder beside the program does not hide the installed pages.
+    QTest::newRow("empty build folder") << QStringList{installed} << built << installed;
+}
+
+void TestHelpViewer::pagesAreFoundInBothPlaces() {
+    QFETCH(QStringList, withPages);
+    QFETCH(QString, emptyFolder);
+    QFETCH(QString, used);
+    QTemporaryDir prefix;
+    for (const QString& folder : withPages)
+        for (const char* name : {"index.html", "contents.html", "context-10.html"})
+            WritePage(prefix.filePath(folder + name), folder + name);
+    if (!emptyFolder.isEmpty())
+        QVERIFY(QDir().mkpath(prefix.filePath(emptyFolder)));
     THelpViewer viewer;
-    QVERIFY(!viewer.HelpCommand(folder.filePath("TabbitU.hlp").toStdString(), HELP_CONTENTS, 0));
+    const std::string helpFile = prefix.filePath("bin/TabbitU.hlp").toStdString();
+    const std::pair<THelpCommand, QString> commands[] = {{HELP_CONTENTS, "index.html"},
+                                                         {HELP_FINDER, "contents.html"},
+                                                         {HELP_CONTEXT, "context-10.html"}};
+    for (const auto& [command, page] : commands) {
+        QVERIFY(viewer.HelpCommand(helpFile, command, 10));
+        QTextBrowser* browser = Browser();
+        QVERIFY(browser);
+        QCOMPARE(browser->source(), QUrl::fromLocalFile(prefix.filePath(used + page)));
+        QVERIFY(browser->toPlainText().contains(used + page));
+    }
+}
+
+void TestHelpViewer::missingPageIsExplained() {
+    QTemporaryDir prefix;
+    QVERIFY(QDir(prefix.path()).mkdir("bin"));
+    THelpViewer viewer;
+    QVERIFY(
+        !viewer.HelpCommand(prefix.filePath("bin/TabbitU.hlp").toStdString(), HELP_CONTENTS, 0));
     QTextBrowser* browser = Browser();
     QVERIFY(browser);
     QVERIFY(browser->window()->isVisible());
-    QVERIFY(browser->toPlainText().contains("could not be found"));
-    QVERIFY(browser->toPlainText().contains(folder.filePath("help/index.html")));
+    const QString text = browser->toPlainText();
+    QVERIFY(text.contains("could not be found"));
+    QVERIFY(text.contains(prefix.filePath("bin/help/index.html")));
+    // Both places where the pages may be are named.
+    QVERIFY(text.contains(prefix.filePath("bin/help/")));
+    QVERIFY(text.contains(prefix.filePath("share/tabbit/help/")));
 }
 
 void TestHelpViewer::applicationCommandGoesToTheInstalledViewer() {
