@@ -220,7 +220,8 @@ int TypedChar(const QKeyEvent* event) {
         return KeyPaste;
     if (event->matches(QKeySequence::Cut))
         return KeyCut;
-    if (event->key() == Qt::Key_Delete)
+    // Selecting the whole text changes no character, so the desktop's Ctrl+A stays the edit's.
+    if (event->key() == Qt::Key_Delete || event->matches(QKeySequence::SelectAll))
         return NoChar;
     const QString text = event->text();
     if (text.isEmpty())

@@ -138,6 +138,10 @@ private slots:
         QCOMPARE(w.Edit->text(), QString("12a")); // a paste is not filtered
         QTest::keyClick(w.Edit, Qt::Key_Backspace);
         QCOMPARE(w.Edit->text(), QString("12"));
+        // Select all, then a digit replaces the whole text.
+        QTest::keyClick(w.Edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(w.Edit, "7");
+        QCOMPARE(w.Edit->text(), QString("7"));
     }
 
     void enter() {
