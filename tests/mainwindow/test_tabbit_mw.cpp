@@ -791,8 +791,7 @@ void TestMainWindow::buildCommandString_data() {
     // File names on this system are absolute paths; the generator takes them as the name.
     QTest::newRow("absolute path") << QStringList{"numeric (0..9)|2|"} << "9"
                                    << "" << 0 << "/home/user/random.txt"
-                                   << "/R=9 /N=2 /E=W /home/user/random.txt" << 4 << 1
-                                   << QString();
+                                   << "/R=9 /N=2 /E=W /home/user/random.txt" << 4 << 1 << QString();
 }
 
 void TestMainWindow::buildCommandString() {
