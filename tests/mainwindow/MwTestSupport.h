@@ -4,6 +4,7 @@
 // finding the open popup menu.
 
 #include "controls/VxModal.h"
+#include "tests/support/DialogSupport.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -14,21 +15,6 @@
 #include <QString>
 #include <QStringList>
 #include <vector>
-
-/// The text a dialog shows: a message box's text, or the texts of its labels.
-inline QString DialogText(QDialog& dialog) {
-    QString text;
-    if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
-        text = box->text();
-    } else {
-        QStringList parts;
-        for (QLabel* label : dialog.findChildren<QLabel*>())
-            if (!label->text().isEmpty())
-                parts << label->text();
-        text = parts.join('\n');
-    }
-    return text.replace("\r\n", "\n");
-}
 
 /// One dialog that was shown while a TDialogAnswerer was installed.
 struct TShownDialog {

@@ -33,17 +33,8 @@
 
 namespace {
 
-const char* const Cancel = "<Cancel>";
-const QString Duplicate = "Duplicate name for record definition!";
-const QString Unstorable = "Name must not contain \"=\" or begin with \";\" or \"[\"!";
-
 /// Menu items by their place in the popup menu.
 constexpr int miNumeric = 3;
-
-QByteArray ReadBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 void WriteBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
@@ -110,27 +101,6 @@ void ClickButton(const QWidget& parent, const char* name) {
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
-QStringList Names(const TFormManage& form) {
-    const auto* list = form.findChild<QListWidget*>("ListBoxDefs");
-    QStringList names;
-    for (int i = 0; i < list->count(); ++i)
-        names << list->item(i)->text();
-    return names;
-}
-
-void Select(const TFormManage& form, const QString& name) {
-    auto* list = form.findChild<QListWidget*>("ListBoxDefs");
-    const QList<QListWidgetItem*> items = list->findItems(name, Qt::MatchExactly);
-    QVERIFY2(items.size() == 1, qPrintable(name));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(items.front()).center());
-    QCOMPARE(list->selectedItems(), items);
-}
-
-void Escape(const TFormManage& form) {
-    QTest::keyClick(form.findChild<QListWidget*>("ListBoxDefs"), Qt::Key_Escape);
-}
-
 /// Plays the user of the window: a button of the main window is clicked, and the dialogs
 /// that follow are answered. The manage dialog and the about box are handed to drive; input
 /// boxes get the queued answers (Cancel for the Cancel marker); error boxes and messages are
@@ -183,18 +153,7 @@ public:
     }
 
 private:
-    void Answer(QDialog& box) {
-        Inputs << box.windowTitle() + "|" + DialogText(box);
-        QVERIFY2(!Answers.empty(), "unexpected input box");
-        const QString answer = Answers.front();
-        Answers.pop_front();
-        if (answer == Cancel)
-            return ClickButton(box, "Cancel");
-        auto* edit = box.findChild<QLineEdit*>("Edit");
-        QVERIFY(edit);
-        QTest::keyClicks(edit, answer);
-        ClickButton(box, "OK");
-    }
+    void Answer(QDialog& box) { AnswerInputBox(box, Answers, Inputs); }
 };
 
 /// One row of the example definition.

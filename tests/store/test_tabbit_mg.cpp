@@ -5,6 +5,7 @@
 #include "platform/HelpViewer.h"
 #include "platform/Latin1.h"
 #include "store/VxIni.h"
+#include "tests/support/DialogSupport.h"
 
 #include <QAbstractButton>
 #include <QDir>
@@ -29,19 +30,10 @@ QByteArray Latin1(const char* utf8) {
     return QString::fromUtf8(utf8).toLatin1();
 }
 
-const char* const Cancel = "<Cancel>";
-const QString Duplicate = "Duplicate name for record definition!";
-const QString Unstorable = "Name must not contain \"=\" or begin with \";\" or \"[\"!";
-
 // A file as a user may have it; "[x" is a name only an edit by hand can give.
 const QByteArray Defs = Latin1("[RecordDefs]\r\nshort list=/N=5\r\nOther=/H=3\r\n"
                                "beta=/A=2 /Z=1\r\närger=/D=äöü /N=2\r\n[x=/N=1\r\n\r\n");
 const QStringList DefsNames = {"[x", "beta", "Other", "short list", "ärger"};
-
-QByteArray ReadBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 /// A settings file in a temporary folder, made the program's settings file while it lives.
 class TIniFile {
@@ -67,16 +59,6 @@ private:
     QString FPath;
 };
 
-QString DialogText(const QDialog& dialog) {
-    if (const auto* box = qobject_cast<const QMessageBox*>(&dialog))
-        return box->text();
-    QStringList texts;
-    for (const QLabel* label : dialog.findChildren<QLabel*>())
-        if (!label->text().isEmpty())
-            texts << label->text();
-    return texts.join('\n');
-}
-
 void Click(const QWidget& parent, const char* name) {
     auto* button = parent.findChild<QAbstractButton*>(name);
     QVERIFY2(button, name);
@@ -85,22 +67,6 @@ void Click(const QWidget& parent, const char* name) {
 
 QListWidget& List(const TFormManage& form) {
     return *form.findChild<QListWidget*>("ListBoxDefs");
-}
-
-QStringList Names(const TFormManage& form) {
-    QStringList names;
-    for (int i = 0; i < List(form).count(); ++i)
-        names << List(form).item(i)->text();
-    return names;
-}
-
-void Select(const TFormManage& form, const QString& name) {
-    QListWidget& list = List(form);
-    const QList<QListWidgetItem*> items = list.findItems(name, Qt::MatchExactly);
-    QVERIFY2(items.size() == 1, qPrintable(name));
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
-                      list.visualItemRect(items.front()).center());
-    QCOMPARE(list.selectedItems(), items);
 }
 
 bool Enabled(const TFormManage& form, const char* name) {
@@ -134,18 +100,7 @@ public:
     }
 
 private:
-    void Answer(QDialog& box) {
-        Inputs << box.windowTitle() + "|" + DialogText(box);
-        QVERIFY2(!Answers.empty(), "unexpected input box");
-        const QString answer = Answers.front();
-        Answers.pop_front();
-        if (answer == Cancel)
-            return Click(box, "Cancel");
-        auto* edit = box.findChild<QLineEdit*>("Edit");
-        QVERIFY(edit);
-        QTest::keyClicks(edit, answer);
-        Click(box, "OK");
-    }
+    void Answer(QDialog& box) { AnswerInputBox(box, Answers, Inputs); }
 };
 
 /// Records the help commands instead of showing help.
@@ -157,10 +112,6 @@ public:
     }
     QList<std::pair<THelpCommand, unsigned long>> Commands;
 };
-
-void Escape(const TFormManage& form) {
-    QTest::keyClick(&List(form), Qt::Key_Escape);
-}
 
 } // namespace
 
