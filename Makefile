@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The two commands that do everything on a fresh Debian machine:
 #   make run   installs what is missing, builds (Release) and starts the program
 #   make test  installs what is missing, builds (with sanitizers) and runs every test

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Cost of one record from GetRecord for typical definitions. The generation run calls it
 // once per record, so this is the engine's share of the time of writing a file.
 

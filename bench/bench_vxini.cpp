@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Cost of the settings-file engine on large files: loading 100,000 sections or one 10 MB
 // line, rewriting the 100,000 sections, and a key lookup that has to pass all of them. The
 // program's own file is small; these show how far from small it can go.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's generation run against tabbit-gen: the real main window on the offscreen
 // platform presses Start for the example definition (five digits and a semicolon) into a
 // file, and into the memo; tabbit-gen produces the same records. Prints the best of five

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Times tabbit-gen against the plain writing of the same number of bytes, then runs the
 # microbenchmarks and the window benchmark when they were built.
 # Usage: bench/run_benchmarks.sh [BUILD_DIR]   (default build/release, configured with

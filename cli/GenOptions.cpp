@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/GenOptions.h"
 
 const char* const GenUsage =
@@ -31,6 +32,30 @@ std::uint32_t ParseSeed(const std::string& text) {
     return static_cast<std::uint32_t>(value);
 }
 
+/// A whole number from min to max, or the usage error naming the option.
+std::uint64_t ParseCount(const std::string& text, const char* option, std::uint64_t min,
+                         std::uint64_t max) {
+    const std::string range = " takes a whole number from " + std::to_string(min) + " to " +
+                              std::to_string(max) + ", not '" + text + "'";
+    if (text.empty() || text.size() > 19 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
+        throw TUsageError(option + range);
+    const unsigned long long value = std::stoull(text);
+    if (value < min || value > max)
+        throw TUsageError(option + range);
+    return value;
+}
+
+TGenOptions::TPart ParsePart(const std::string& text) {
+    const std::size_t slash = text.find('/');
+    if (slash == std::string::npos)
+        throw TUsageError("--part takes I/N (part I of N), not '" + text + "'");
+    TGenOptions::TPart part;
+    part.Count = ParseCount(text.substr(slash + 1), "--part's N", 1, 1ull << 62);
+    part.Index = ParseCount(text.substr(0, slash), "--part's I", 1, part.Count);
+    return part;
+}
+
 } // namespace
 
 TGenOptions ParseGenOptions(const std::vector<std::string>& args) {
@@ -61,6 +86,12 @@ TGenOptions ParseGenOptions(const std::vector<std::string>& args) {
             o.Output = value();
         } else if (!optionsEnded && a == "--load") {
             o.LoadName = value();
+        } else if (!optionsEnded && a == "--threads") {
+            o.Threads = static_cast<unsigned>(ParseCount(value(), "--threads", 1, 1024));
+        } else if (!optionsEnded && a == "--part") {
+            o.Part = ParsePart(value());
+        } else if (!optionsEnded && (a == "-f" || a == "--file")) {
+            o.DefinitionFile = value();
         } else if (!optionsEnded && a == "--ini") {
             o.IniPath = value();
         } else if (!optionsEnded && a.size() > 1 && a[0] == '-' && a[1] == '-') {
@@ -81,10 +112,12 @@ TGenOptions ParseGenOptions(const std::vector<std::string>& args) {
             throw TUsageError("--list takes no command string and no --load");
         return o;
     }
-    if (o.LoadName && o.CommandString)
-        throw TUsageError("give either a command string or --load NAME, not both");
-    if (!o.LoadName && !o.CommandString)
+    if ((o.LoadName ? 1 : 0) + (o.CommandString ? 1 : 0) + (o.DefinitionFile ? 1 : 0) > 1)
+        throw TUsageError("give one of a command string, --load NAME or --file FILE");
+    if (!o.LoadName && !o.CommandString && !o.DefinitionFile)
         throw TUsageError("no command string given");
+    if (o.Part && !o.Seed)
+        throw TUsageError("--part needs --seed, so that every part belongs to the same run");
     if (o.Output && o.Output->empty())
         throw TUsageError("-o needs a file name, or - for standard output");
     return o;

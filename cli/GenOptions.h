@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <cstdint>
@@ -25,6 +26,16 @@ struct TGenOptions {
     std::optional<std::string> LoadName;
     std::optional<std::string> IniPath;
     std::optional<std::string> CommandString;
+    /// The file (or "-" for standard input) whose first line is the command string.
+    std::optional<std::string> DefinitionFile;
+    /// Threads that produce records; unset means the processors the process may use.
+    std::optional<unsigned> Threads;
+    /// Part Index of Count (1 <= Index <= Count) of the whole run: only its records are written.
+    struct TPart {
+        std::uint64_t Index = 1;
+        std::uint64_t Count = 1;
+    };
+    std::optional<TPart> Part;
 };
 
 /// The arguments after the program name; raises TUsageError.

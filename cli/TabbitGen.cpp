@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/TabbitGen.h"
 
 #include "cli/GenOptions.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Desktop integration and the Debian package. The programs themselves are installed by their
 # own folders; this adds what a Linux desktop expects around them: the menu entry, the icon in
 # the hicolor theme and the manual page of tabbit-gen.

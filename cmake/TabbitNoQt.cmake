@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # tabbit_forbid_qt(<target> <glob>...)
 #
 # The record engine and the settings-file engine must stay free of Qt: this stops the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # tabbit_add_test(<name> LABEL <subsystem> [QT] SOURCES <files...> LIBS <targets...>)
 #
 # One test executable per unit. Without QT it is a GoogleTest program whose cases are

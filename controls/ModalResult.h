@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 /// The result with which a modal window closes; one set shared by every dialog.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controls/VxErrorDisplay.h"
 
 #include "controls/VxModal.h"

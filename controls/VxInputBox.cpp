@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controls/VxInputBox.h"
 
 #include "controls/ModalResult.h"

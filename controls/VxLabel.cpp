@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controls/VxLabel.h"
 
 #include "controls/VxErrorDisplay.h"

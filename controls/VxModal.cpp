@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controls/VxModal.h"
 
 #include "controls/ModalResult.h"

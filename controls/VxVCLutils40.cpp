@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controls/VxVCLutils40.h"
 
 #include "platform/Latin1.h"

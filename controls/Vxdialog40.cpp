@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controls/Vxdialog40.h"
 
 #include "controls/VxErrorDisplay.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controls/Vxkomp40.h"
 
 #include "controls/ModalResult.h"

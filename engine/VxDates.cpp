@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/VxDates.h"
 
 #include "engine/Exceptions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/Vxparse.h"
 
 #include "engine/Exceptions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mainwindow/Anchors.h"
 
 #include <QWidget>

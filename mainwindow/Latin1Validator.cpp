@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mainwindow/Latin1Validator.h"
 
 #include "platform/Latin1.h"

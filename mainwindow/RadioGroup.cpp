@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mainwindow/RadioGroup.h"
 
 #include <QButtonGroup>

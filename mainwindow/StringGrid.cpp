@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mainwindow/StringGrid.h"
 
 #include "mainwindow/Latin1Validator.h"

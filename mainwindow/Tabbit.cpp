@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tabbit: the window program that edits record definitions and generates their records.
 #include "about/Vx_About2.h"
 #include "mainwindow/Tabbit_MW.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mainwindow/Tabbit_MW.h"
 
 #include "about/Vx_About2.h"

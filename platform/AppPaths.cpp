@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/AppPaths.h"
 
 #include "store/VxIni.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/HelpViewer.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/OutFile.h"
 
 #include "engine/Exceptions.h"

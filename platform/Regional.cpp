@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/Regional.h"
 
 #include "platform/Latin1.h"

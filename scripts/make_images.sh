@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Draws the program's pictures with ImageMagick: the about box's picture (a sheet of random
 # characters with a die in front of it, 120 by 125 pixels, 16 colours) and the desktop icon
 # (the same motif, 256 and 48 pixels). The results are kept in the repository; run this only

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs, from Debian's packages, whatever the build and the tests need and is missing.
 # Does nothing when everything is present. Without root it prints the one command to run.
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "store/VxIni.h"
 
 #include "engine/Exceptions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shows the about box over a stand-in main window, to look at it (not a test). With a file
 // name as argument it saves a picture of the box there after a moment and ends.
 #include "about/Vx_About2.h"

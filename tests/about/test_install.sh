@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Installs the build tree into a temporary prefix, as `cmake --install` does for a user, and
 # runs tabbit-gen from there, away from the build tree. Needs no root; leaves nothing behind.
 # Usage: test_install.sh CMAKE BUILD-DIR

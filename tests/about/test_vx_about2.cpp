@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "about/Vx_About2.h"
 
 #include "controls/ModalResult.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/GenOptions.h"
 
 #include <gtest/gtest.h>

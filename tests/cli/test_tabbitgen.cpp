@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tabbit-gen as scripts use it: the real program, its output bytes, messages and exit status.
 #include "tests/support/TTempDir.h"
 

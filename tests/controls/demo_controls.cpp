@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A window with the system's controls and, over it, the message dialog with a long message:
 // run under a real display to look at the layout.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The desktop shell layer: the association lookup read from desktop files in a temporary XDG
 // tree, and the failures of opening and starting, without opening anything.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The message dialog: its layout, its buttons and keys answered through the real widgets, and
 // the placement of forms over the active window.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The standard error display and the plain message box, answered through their OK button.
 
 #include "controls/VxErrorDisplay.h"

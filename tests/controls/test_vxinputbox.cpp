@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The text-input box, answered by typing into its edit and pressing its buttons.
 
 #include "controls/VxInputBox.h"

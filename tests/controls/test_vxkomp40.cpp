@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The numeric edit and the radio button with a bound control, driven through real keys, mouse
 // clicks and focus changes in a shown window.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The link label: its look, URL following the caption, and the route a click takes to the
 // shell, observed through a recording shell so that nothing is opened.
 

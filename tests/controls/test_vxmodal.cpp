@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Showing dialogs modally with a hook that answers them through their real buttons.
 
 #include "controls/ModalResult.h"

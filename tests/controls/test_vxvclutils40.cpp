@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The small form and label helpers.
 
 #include "controls/VxLabel.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/VxRandom.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Code sequences and the integer conversion on any text.
 //
 // Properties:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes dates in any format with any regional settings.
 //
 // Input: two bytes of year, one of month, one of day, one of flags, one date separator and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Parses any command string with a fresh TVxRndParser and generates a few records from what
 // it accepts. The input's first line is the date format, the rest the command string (an
 // input without a line break is all command string). Exceptions of the system (Exception

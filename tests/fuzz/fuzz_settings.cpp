@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loads any settings file, reads all of it, changes it, rewrites it and loads the rewrite.
 // The input is written to a file in a folder of this process (in /dev/shm when there is
 // one), made at start and removed at exit.

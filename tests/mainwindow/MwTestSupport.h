@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Helpers shared by the main-window tests: answering the modal dialogs, reading their texts,

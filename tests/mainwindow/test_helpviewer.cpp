@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The help viewer: which page each help command opens, where it looks for the pages, the one
 // reused help window, the message for a missing page, and the help pages shipped with the
 // program.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command string the main window writes is read back by the record engine as the same
 // definition: random field lists and settings put into the real window, written with
 // BuildCommandString and parsed with TVxRndParser, give back every field and setting and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window program's saved definitions end to end: the real main window with its real
 // manage dialog and about box, as the program creates them, driven through their buttons:
 // saving, restarting, loading, renaming and deleting, stored strings the window refuses,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window as the user drives it: its controls, the field grid with its popup menu,
 // key filter and row dragging, the command string it writes, and the generation run with
 // every way it can end.

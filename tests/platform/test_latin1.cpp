@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/Latin1.h"
 
 #include "engine/Exceptions.h"

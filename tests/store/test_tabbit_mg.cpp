@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "store/Tabbit_Mg.h"
 
 #include "controls/ModalResult.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The settings-file engine under bad files and failing file systems: every failure gives
 // the runtime's text for its error, and no line the store held is lost.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Saved definitions must come back exactly as they were saved, whatever bytes they hold.
 #include "store/VxIni.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Helpers shared by the tests that play the user of the program's dialogs: the texts they

@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+class TVxRndParser;
+
+/// A stretch of produced bytes handed to a sink. Records never straddle two pieces except a
+/// record too large for one buffer, which comes in several pieces.
+struct TVxPiece {
+    const char* Data = nullptr;
+    std::size_t Size = 0;
+    /// Records that end within this piece.
+    std::uint64_t Records = 0;
+    /// Bytes from Data up to the end of the last record that ends within this piece; equals
+    /// Size when the piece ends on a record boundary, and is 0 when no record ends in it.
+    std::size_t WholeSize = 0;
+};
+
+/// Produces the records of a parsed definition into large buffers, in order, on one or more
+/// threads. Both programs use it: they only choose where the bytes go. Record i of a run
+/// (from 0) starts from the random state that the run's seed reaches after i records, so any
+/// stretch of a run can be produced on its own and gives the same bytes as the whole run.
+class TVxProducer {
+public:
+    /// Receives each piece in order, on the thread that called Run; false stops production
+    /// after that piece.
+    using TSink = std::function<bool(const TVxPiece&)>;
+
+    /// The parser must outlive the producer and stay unchanged while it runs.
+    TVxProducer(const TVxRndParser& parser, bool toFile);
+
+    /// Threads that produce records: 1 produces on the calling thread alone; 0 means the
+    /// processors this process may use.
+    void SetThreads(unsigned threads);
+    /// At most this many records in one piece (0: as many as fill a buffer). The window
+    /// program asks for 100 so that it can look at its events between pieces.
+    void SetRecordsPerPiece(std::uint64_t records);
+
+    /// Produces records first to first + count - 1 of the run whose record 0 starts at state
+    /// seed, and hands them to sink. Returns the number of whole records handed over. An
+    /// engine failure in a record (a date that cannot be encoded) is raised after every
+    /// record before it has been handed over, and nothing of the failing record. Afterwards
+    /// Seed holds the state after the last record handed over.
+    std::uint64_t Run(std::uint32_t seed, std::uint64_t first, std::uint64_t count,
+                      const TSink& sink);
+
+private:
+    const TVxRndParser& FParser;
+    bool FToFile;
+    unsigned FThreads = 1;
+    std::uint64_t FRecordsPerPiece = 0;
+};
