@@ -40,6 +40,14 @@ test: build-test check-noqt
 bench: build-release
 	bash bench/run_benchmarks.sh $(RELEASE)
 
+# The faker libraries of JavaScript (npm, into build/peers) and Python (Debian) on tabbit-gen's
+# 5-digit work; once installed, `make bench` times them too.
+PEERS := build/peers
+.PHONY: bench-peers
+bench-peers: build-release
+	bash bench/install_peers.sh $(PEERS)
+	PEERS_DIR=$(PEERS) bash bench/gen_vs_floor.sh --peers-only $(RELEASE)
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
