@@ -120,6 +120,8 @@ echo "machine: ${model:-unknown processor}, $cpus processors for this process; $
 echo "disk:    $(findmnt -n -o FSTYPE -T "$tmp" 2> /dev/null || stat -f -c %T "$tmp") file system under ${TMPDIR:-/tmp}"
 echo "build:   $("$gen" --version) (${build_type:-unknown} build in $build, $branch at $commit)"
 echo "date:    $(date -u '+%Y-%m-%d %H:%M UTC')"
+# Wall times mean little on a machine others are using: the load says how busy it was.
+echo "load:    $(cut -d ' ' -f 1-3 /proc/loadavg 2> /dev/null) (1, 5, 15 minutes) at the start"
 
 # Builds from before --threads only have their default.
 if "$gen" --threads 1 --seed 1 --quiet -o "$tmp/probe.txt" '/N=1' 2> /dev/null; then
@@ -171,7 +173,8 @@ floor_table() {
     local key t goal verdict g f r
     echo
     echo "== tabbit-gen against the floor (cat of the same bytes into a new file): $rounds rounds, medians"
-    printf '%-40s %-12s %12s %10s %7s  %s\n' case threads 'tabbit-gen s' 'floor s' ratio 'goal (one thread)'
+    printf '%-38s %-12s %12s %7s %8s %7s  %s\n' case threads 'tabbit-gen s' 'CPU s' 'floor s' ratio \
+        'goal (one thread)'
     for key in d m; do
         f=$(median "cat_$key" 1)
         for t in "${thread_counts[@]}"; do
@@ -182,12 +185,13 @@ floor_table() {
                 goal=${case_goal[$key]}
                 verdict="<= $goal  $(awk -v r="$r" -v g="$goal" 'BEGIN { print (r <= g) ? "PASS" : "MISS" }')"
             fi
-            printf '%-40s %-12s %12.3f %10.3f %7s  %s\n' \
+            printf '%-38s %-12s %12.3f %7.3f %8.3f %7s  %s\n' \
                 "${case_name[$key]}, $(thousands "${case_records[$key]}") records ($(( $(stat -c %s "$tmp/ref_$key.txt") / 1000000 )) MB)" \
-                "$(threads_name "$t")" "$g" "$f" "$r" "$verdict"
+                "$(threads_name "$t")" "$g" "$(median "gen_${key}_$t" 2)" "$f" "$r" "$verdict"
         done
     done
-    echo "(goals are informational; a MISS does not fail the benchmark)"
+    echo "(seconds are wall time, CPU = user + system; ratio = tabbit-gen's wall time over the floor's;"
+    echo " goals are informational, a MISS does not fail the benchmark)"
 }
 
 # Peak memory must not grow with the record count.
