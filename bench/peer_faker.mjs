@@ -14,8 +14,15 @@ if (!prefix || !file || !Number.isSafeInteger(count) || count < 0) {
     console.error('usage: node peer_faker.mjs PREFIX COUNT FILE');
     process.exit(2);
 }
-const resolve = createRequire(resolvePath(prefix, 'package.json')).resolve;
-const { faker } = await import(pathToFileURL(resolve('@faker-js/faker')).href);
+// Releases up to 9 load with require; 10 and later are ES modules only.
+const require = createRequire(resolvePath(prefix, 'package.json'));
+let library;
+try {
+    library = require('@faker-js/faker');
+} catch {
+    library = await import(pathToFileURL(require.resolve('@faker-js/faker')).href);
+}
+const { faker } = library;
 faker.seed(1);
 
 const batchRecords = 65536;
