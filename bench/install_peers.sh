@@ -29,7 +29,8 @@ if [ "$(printf '%s\n' 20.19.0 "$node_version" | sort -V | head -n 1)" != 20.19.0
 fi
 if ! command -v npm > /dev/null; then
     status=1
-elif ! version=$(npm view "$wanted" version 2> /dev/null | tail -n 1 | sed "s/.* '\(.*\)'$/\1/"); then
+elif ! version=$(npm view "$wanted" version 2> /dev/null | tail -n 1 | sed "s/.* '\(.*\)'$/\1/") ||
+    [ -z "$version" ]; then
     echo "the npm registry does not answer here; the JavaScript library is left out"
     status=1
 elif mkdir -p "$peers" && npm install --prefix "$peers" --no-audit --no-fund "@faker-js/faker@$version"; then
