@@ -338,3 +338,30 @@ TEST(TabbitGen, OutputFailuresOfListHelpAndVersionNameTheStream) {
     EXPECT_EQ(r.Status, 0);
     EXPECT_EQ(r.Err, "");
 }
+
+TEST(TabbitGen, GnuFormsGiveTheSameRecords) {
+    const std::string expected = RunGen({"--seed", "3", "-o", "-", "/R=4 /N=3 /E=U"}).Out;
+    ASSERT_EQ(expected.size(), 16u);
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--seed=3", "--output=-", "/R=4 /N=3 /E=U"},
+             {"/R=4 /N=3 /E=U", "-qo", "-", "--se=3"},
+             {"-r=4 -n=3 -e=u", "--seed=3", "-o-"},
+             {"--seed=3", "-o", "-", "--", "-R4 /N3 /EU"},
+         }) {
+        const Result r = RunGen(args);
+        EXPECT_EQ(r.Status, 0) << r.Err;
+        EXPECT_EQ(r.Out, expected) << ::testing::PrintToString(args);
+    }
+}
+
+TEST(TabbitGen, MessagesNameFilesByTheirBytes) {
+    TTempDir dir;
+    const std::string missing = dir.File("no-such-folder/\xC3\xA9t\xC3\xA9.txt");
+    Result r = RunGen({"-o", missing, "/N"});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err, "tabbit-gen: " + missing + ": No such file or directory\n");
+
+    r = RunGen({"--ini", dir.Path(), "--list"});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err, "tabbit-gen: " + dir.Path() + ": Is a directory\n");
+}
