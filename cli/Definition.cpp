@@ -109,6 +109,13 @@ std::string IniPathOf(const TGenOptions& o) {
     return DefaultIniPath();
 }
 
+std::vector<std::string> SavedNames(const TGenOptions& o) {
+    TVxIniFile ini(IniPathOf(o));
+    std::vector<std::string> names;
+    ini.ReadSection(RecordDefs, names);
+    return names;
+}
+
 std::string ReadFirstLine(const std::string& path) {
     const bool standardInput = path == "-";
     const std::string shown = standardInput ? "standard input" : path;

@@ -20,6 +20,9 @@ std::string Latin1Argument(const std::string& bytes, const char* what);
 /// program's own.
 std::string IniPathOf(const TGenOptions& o);
 
+/// The names of the saved definitions in the settings file of IniPathOf, as stored (8-bit).
+std::vector<std::string> SavedNames(const TGenOptions& o);
+
 /// The first line of the file at path ("-" for standard input), without its line end, as the
 /// bytes stand; raises TGenFailure naming the file and the system's reason.
 std::string ReadFirstLine(const std::string& path);

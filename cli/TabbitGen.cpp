@@ -9,10 +9,8 @@
 #include "engine/VxDates.h"
 #include "engine/VxRandom.h"
 #include "engine/Vxparse.h"
-#include "platform/AppPaths.h"
 #include "platform/OutFile.h"
 #include "platform/Regional.h"
-#include "store/VxIni.h"
 
 #include <cerrno>
 #include <csignal>
@@ -23,8 +21,6 @@
 #include <unistd.h>
 
 namespace {
-
-const char* const RecordDefs = "RecordDefs";
 
 void PrintError(const std::string& utf8Message) {
     std::fprintf(stderr, "tabbit-gen: %s\n", utf8Message.c_str());
@@ -50,11 +46,8 @@ int PrintOut(const std::string& text) {
 }
 
 int ListDefinitions(const TGenOptions& o) {
-    TVxIniFile ini(IniPathOf(o));
-    std::vector<std::string> names;
-    ini.ReadSection(RecordDefs, names);
     std::string text;
-    for (const std::string& name : names)
+    for (const std::string& name : SavedNames(o))
         text += Latin1ToUtf8(name) + "\n";
     return PrintOut(text);
 }

@@ -59,13 +59,6 @@ TEST(ReadFirstLine, TakesTheFirstLineWithoutItsEnd) {
     }
 }
 
-TEST(ReadFirstLine, UsesTheNameAsItsBytesStand) {
-    TTempDir dir;
-    const std::string file = dir.File("def\xFF.txt");
-    std::ofstream(file, std::ios::binary) << "/N\n";
-    EXPECT_EQ(ReadFirstLine(file), "/N");
-}
-
 TEST(ReadFirstLine, NamesTheFileAndTheSystemsReason) {
     TTempDir dir;
     const auto messageOf = [](const std::string& path) -> std::string {
