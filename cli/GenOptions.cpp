@@ -42,7 +42,7 @@ const char* const GenUsage =
     "  /S=n small a-z        /L=n letters           /A=n letters and /D text\n"
     "  /T=n tab stops        /B=n blanks            /P=n control bytes 0-31\n"
     "  /X=n any byte 0-255   /F=n,text  text repeated n times\n"
-    "  /U=n,pool  n characters drawn from pool      /Y=from,to  a date in those years\n"
+    "  /U=n,pool  n characters drawn from pool   /Y=from,to  a date in those years\n"
     "Texts with blanks or commas are written as codes: #59 is ;  #32 a blank.\n"
     "\n"
     "Exit status: 0 done; 1 refused definition or failure; 2 usage error;\n"
