@@ -48,6 +48,13 @@ TEST(ParseGenOptions, DefinitionFromAFile) {
     EXPECT_EQ(ParseGenOptions({"-qf-"}).DefinitionFile, "-");
 }
 
+TEST(ParseGenOptions, DoubleDashLetsADefinitionStartWithADash) {
+    EXPECT_EQ(ParseGenOptions({"--", "-N"}).CommandString, "-N");
+    EXPECT_EQ(ParseGenOptions({"--", "--seed"}).CommandString, "--seed");
+    // A switch written with "-" is a command string as long as it is no option of ours.
+    EXPECT_EQ(ParseGenOptions({"-N=5"}).CommandString, "-N=5");
+}
+
 TEST(ParseGenOptions, FindsTheCommandStringWhereverItStands) {
     struct Case {
         Args Arguments;
@@ -57,11 +64,8 @@ TEST(ParseGenOptions, FindsTheCommandStringWhereverItStands) {
         // Options may follow the command string.
         {{"/R=10 /N=5", "-o", "x.txt"}, "/R=10 /N=5"},
         // "--" ends the options.
-        {{"--", "-N"}, "-N"},
-        {{"--", "--seed"}, "--seed"},
         {{"-q", "--", "-q"}, "-q"},
         // Switches written with "-" are a command string when they are no option cluster.
-        {{"-N=5"}, "-N=5"},
         {{"-N=5 /F=1,#59"}, "-N=5 /F=1,#59"},
         {{"-n5", "-q"}, "-n5"},
         {{"-f=3,abc"}, "-f=3,abc"},
@@ -98,7 +102,7 @@ TEST(ParseGenOptions, CanBeCalledAgainAfterAnError) {
     EXPECT_FALSE(o.Output);
 }
 
-TEST(ParseGenOptions, RefusesBadUsageWithOneLine) {
+TEST(ParseGenOptions, RefusesBadUsage) {
     struct Case {
         Args Arguments;
         std::string Message;
@@ -110,6 +114,9 @@ TEST(ParseGenOptions, RefusesBadUsageWithOneLine) {
          "--seed takes a whole number from 0 to 4294967295, not '4294967296'"},
         {{"--seed", "12x", "/N"}, "--seed takes a whole number from 0 to 4294967295, not '12x'"},
         {{"--seed=", "/N"}, "--seed takes a whole number from 0 to 4294967295, not ''"},
+        {{"--seed", "", "/N"}, "--seed takes a whole number from 0 to 4294967295, not ''"},
+        {{"--seed", "4294967296", "/N"},
+         "--seed takes a whole number from 0 to 4294967295, not '4294967296'"},
         {{"--seed"}, "option '--seed' requires an argument"},
         {{"/N", "--date-format"}, "option '--date-format' requires an argument"},
         {{"-o"}, "option requires an argument -- 'o'"},
