@@ -67,6 +67,7 @@ namespace {
 constexpr std::string_view ShortLetters = "hVqofj";
 /// Short options that take a value: the rest of the cluster, or else the next argument.
 constexpr std::string_view ShortWithValue = "ofj";
+constexpr auto npos = std::string_view::npos;
 
 enum : int {
     OptSeed = 256,
@@ -180,6 +181,44 @@ TUsageError Refused(int code, const char* element) {
     return TUsageError("unrecognized option '" + name + "'");
 }
 
+/// The arguments split for getopt_long: what it is to parse, and the command strings it must
+/// not see. Those are the arguments after "--" and those that start with a single "-" but are
+/// no cluster of short options (getopt_long would refuse -N=5 as an unknown option -N). The
+/// value of an option stays with its option, whatever it looks like.
+struct TSplitArgs {
+    std::vector<std::string> ForGetopt;
+    std::vector<std::string> CommandStrings;
+};
+
+TSplitArgs SplitArgs(const std::vector<std::string>& args) {
+    TSplitArgs split;
+    bool valueNext = false;
+    for (auto a = args.begin(); a != args.end(); ++a) {
+        if (valueNext) {
+            valueNext = false;
+        } else if (*a == "--") {
+            split.CommandStrings.insert(split.CommandStrings.end(), a + 1, args.end());
+            break;
+        } else if (a->starts_with("--")) {
+            const auto matches = LongMatches(LongName(*a));
+            valueNext = matches.size() == 1 && matches[0]->has_arg == required_argument &&
+                        a->find('=') == std::string::npos;
+        } else if (IsDashCommandString(*a)) {
+            split.CommandStrings.push_back(*a);
+            continue;
+        } else if (a->size() >= 2 && (*a)[0] == '-') {
+            // A cluster ending in an option that takes a value takes the next argument.
+            for (std::size_t k = 1; k < a->size() && ShortLetters.find((*a)[k]) != npos; ++k)
+                if (ShortWithValue.find((*a)[k]) != npos) {
+                    valueNext = k + 1 == a->size();
+                    break;
+                }
+        }
+        split.ForGetopt.push_back(*a);
+    }
+    return split;
+}
+
 } // namespace
 
 std::span<const option> GenLongOptions() {
@@ -187,45 +226,17 @@ std::span<const option> GenLongOptions() {
 }
 
 TGenOptions ParseGenOptions(const std::vector<std::string>& args) {
-    // getopt_long may rearrange what it is given and keeps its place in globals: it works on
-    // a copy, and optind = 0 starts it afresh on every call.
-    std::vector<std::string> copy;
-    std::vector<std::string> plain;
-    bool valueNext = false;
-    std::size_t i = 0;
-    for (; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (valueNext) {
-            valueNext = false;
-        } else if (a == "--") {
-            break;
-        } else if (a.starts_with("--")) {
-            const auto matches = LongMatches(LongName(a));
-            valueNext = matches.size() == 1 && matches[0]->has_arg == required_argument &&
-                        a.find('=') == std::string::npos;
-        } else if (IsDashCommandString(a)) {
-            plain.push_back(a);
-            continue;
-        } else if (a.size() >= 2 && a[0] == '-') {
-            for (std::size_t k = 1; k < a.size() && ShortLetters.find(a[k]) != std::string::npos;
-                 ++k)
-                if (ShortWithValue.find(a[k]) != std::string::npos) {
-                    valueNext = k + 1 == a.size();
-                    break;
-                }
-        }
-        copy.push_back(a);
-    }
-    const std::vector<std::string> afterDashes(
-        args.begin() + static_cast<std::ptrdiff_t>(i < args.size() ? i + 1 : i), args.end());
+    TSplitArgs split = SplitArgs(args);
+    std::vector<std::string>& plain = split.CommandStrings;
 
     std::vector<char*> argv;
     std::string program = "tabbit-gen";
     argv.push_back(program.data());
-    for (std::string& a : copy)
+    for (std::string& a : split.ForGetopt)
         argv.push_back(a.data());
     argv.push_back(nullptr);
 
+    // getopt_long keeps its place in globals: optind = 0 starts it afresh on every call.
     TGenOptions o;
     optind = 0;
     opterr = 0;
@@ -279,7 +290,6 @@ TGenOptions ParseGenOptions(const std::vector<std::string>& args) {
             throw Refused(code, optind > 0 ? argv[static_cast<std::size_t>(optind) - 1] : nullptr);
         }
     }
-    plain.insert(plain.end(), afterDashes.begin(), afterDashes.end());
 
     if (o.Help || o.Version)
         return o;
