@@ -1,26 +1,98 @@
 // SPDX-License-Identifier: MIT
 #include "cli/GenOptions.h"
 
+#include <array>
+#include <cstring>
+#include <string_view>
+
 const char* const GenUsage =
     "Usage: tabbit-gen [OPTION]... [--] COMMAND-STRING\n"
-    "       tabbit-gen [OPTION]... --load NAME\n"
-    "       tabbit-gen [--ini PATH] --list\n"
-    "Writes random records described by a record definition.\n"
+    "  or:  tabbit-gen [OPTION]... -f FILE\n"
+    "  or:  tabbit-gen [OPTION]... --load=NAME\n"
+    "  or:  tabbit-gen [--ini=PATH] --list\n"
+    "Write random test records as a record definition describes them.\n"
     "\n"
-    "  --seed N            start the random source at N (0 to 4294967295) instead of the clock\n"
-    "  --date-format FMT   write random dates in FMT (for example yyyy-mm-dd)\n"
-    "  -o FILE, -o -       write to FILE, or to standard output\n"
-    "                      (default: the file named in the definition, else standard output)\n"
-    "  --quiet             no progress line\n"
-    "  --load NAME         generate the definition saved under NAME in the window program\n"
-    "  --list              print the names of the saved definitions\n"
-    "  --ini PATH          the settings file holding the saved definitions\n"
-    "  --help              print this text\n"
-    "  --version           print the version\n"
+    "Options:\n"
+    "  -o, --output=FILE      write to FILE, or to standard output with -o -\n"
+    "                         (default: the file named in the definition, else\n"
+    "                         standard output)\n"
+    "  -f, --file=FILE        read the definition from the first line of FILE\n"
+    "                         (- for standard input)\n"
+    "      --load=NAME        generate the definition saved under NAME\n"
+    "      --list             print the names of the saved definitions\n"
+    "      --ini=PATH         the settings file holding the saved definitions\n"
+    "      --seed=N           start the random source at N (0 to 4294967295)\n"
+    "                         instead of the clock\n"
+    "      --date-format=FMT  write random dates in FMT (for example yyyy-mm-dd)\n"
+    "  -j, --threads=N        produce records on N threads (default: the processors\n"
+    "                         available); the output is the same for every N\n"
+    "      --part=I/N         write only part I of N of the run (needs --seed)\n"
+    "  -q, --quiet            show no progress line\n"
+    "  -h, --help             print this help and exit\n"
+    "  -V, --version          print the version and exit\n"
     "\n"
-    "Example: tabbit-gen --seed 0 -o - '/R=10 /N=5 /F=1,#59 /E=U'\n";
+    "The command string holds switches and at most one plain argument, the output\n"
+    "file name. A switch starts with / or -; its letter ignores case.\n"
+    "  /R=n       number of records (default 1)\n"
+    "  /E=W|U|N   line end CR LF, LF or none (default CR LF)\n"
+    "  /D=text    the user-defined characters, for /A\n"
+    "  /Z=fmt     date format of the random dates\n"
+    "Fields, in the order of the record (a count left out means 1):\n"
+    "  /N=n digits 0-9       /H=n hex digits 0-F    /C=n capitals A-Z\n"
+    "  /S=n small a-z        /L=n letters           /A=n letters and /D text\n"
+    "  /T=n tab stops        /B=n blanks            /P=n control bytes 0-31\n"
+    "  /X=n any byte 0-255   /F=n,text  text repeated n times\n"
+    "  /U=n,pool  n characters drawn from pool   /Y=from,to  a date in those years\n"
+    "Texts with blanks or commas are written as codes: #59 is ;  #32 a blank.\n"
+    "\n"
+    "Exit status: 0 done; 1 refused definition or failure; 2 usage error;\n"
+    "129, 130 or 143 when stopped by SIGHUP, SIGINT or SIGTERM.\n"
+    "\n"
+    "Example: tabbit-gen --seed=0 -o - '/R=10 /N=5 /F=1,#59 /E=U'\n";
+
+const char* const GenVersion =
+    "tabbit-gen 1.1\n"
+    "Copyright (C) 2026 The tabbit developers.\n"
+    "License MIT: <https://opensource.org/licenses/MIT>.\n"
+    "This is free software: you are free to change and redistribute it.\n"
+    "There is NO WARRANTY, to the extent permitted by law.\n";
+
+// The leading "-" hands plain arguments over in order (whatever POSIXLY_CORRECT says), the
+// ":" reports a missing value apart from an unknown option.
+const char* const GenShortOptions = "-:hVqo:f:j:";
 
 namespace {
+
+/// The letters of the short options, for telling an option cluster from a command string.
+constexpr std::string_view ShortLetters = "hVqofj";
+/// Short options that take a value: the rest of the cluster, or else the next argument.
+constexpr std::string_view ShortWithValue = "ofj";
+constexpr auto npos = std::string_view::npos;
+
+enum : int {
+    OptSeed = 256,
+    OptDateFormat,
+    OptLoad,
+    OptList,
+    OptIni,
+    OptPart,
+};
+
+constexpr std::array<option, 13> LongOptions = {{
+    {"output", required_argument, nullptr, 'o'},
+    {"file", required_argument, nullptr, 'f'},
+    {"load", required_argument, nullptr, OptLoad},
+    {"list", no_argument, nullptr, OptList},
+    {"ini", required_argument, nullptr, OptIni},
+    {"seed", required_argument, nullptr, OptSeed},
+    {"date-format", required_argument, nullptr, OptDateFormat},
+    {"threads", required_argument, nullptr, 'j'},
+    {"part", required_argument, nullptr, OptPart},
+    {"quiet", no_argument, nullptr, 'q'},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},
+    {nullptr, 0, nullptr, 0},
+}};
 
 std::uint32_t ParseSeed(const std::string& text) {
     if (text.empty() || text.size() > 10 ||
@@ -56,69 +128,185 @@ TGenOptions::TPart ParsePart(const std::string& text) {
     return part;
 }
 
+/// A value that must not be empty.
+std::string NonEmpty(const char* value, const char* what) {
+    if (*value == '\0')
+        throw TUsageError(what);
+    return value;
+}
+
+/// The long options whose names start with name (the one named exactly, when there is one),
+/// as getopt_long matches them.
+std::vector<const option*> LongMatches(std::string_view name) {
+    std::vector<const option*> matches;
+    for (const option& o : GenLongOptions()) {
+        if (name == o.name)
+            return {&o};
+        if (std::string_view(o.name).starts_with(name))
+            matches.push_back(&o);
+    }
+    return matches;
+}
+
+/// The name of a long option argument ("--see=1" gives "see").
+std::string_view LongName(std::string_view arg) {
+    arg.remove_prefix(2);
+    return arg.substr(0, arg.find('='));
+}
+
+/// A command string that starts with a single "-" rather than a cluster of short options.
+bool IsDashCommandString(const std::string& arg) {
+    return arg.size() >= 2 && arg[0] == '-' && arg[1] != '-' &&
+           (arg.find('=') != std::string::npos || ShortLetters.find(arg[1]) == std::string::npos);
+}
+
+/// The usage error for what getopt_long refused; element is the argument it stopped at
+/// when the fault lies in a long option or a missing value.
+TUsageError Refused(int code, const char* element) {
+    const bool badLetter = code == '?' && optopt > 0 && optopt < 256 &&
+                           ShortLetters.find(static_cast<char>(optopt)) == std::string::npos;
+    if (badLetter)
+        return TUsageError(std::string("invalid option -- '") + static_cast<char>(optopt) + "'");
+    const std::string text = element ? element : "";
+    const bool isLong = text.starts_with("--");
+    const std::string name = isLong ? "--" + std::string(LongName(text)) : "";
+    if (code == ':')
+        return TUsageError(isLong ? "option '" + name + "' requires an argument"
+                                  : std::string("option requires an argument -- '") +
+                                        static_cast<char>(optopt) + "'");
+    if (optopt != 0)
+        return TUsageError("option '" + name + "' doesn't allow an argument");
+    if (LongMatches(LongName(text)).size() > 1)
+        return TUsageError("option '" + name + "' is ambiguous");
+    return TUsageError("unrecognized option '" + name + "'");
+}
+
+/// The arguments split for getopt_long: what it is to parse, and the command strings it must
+/// not see. Those are the arguments after "--" and those that start with a single "-" but are
+/// no cluster of short options (getopt_long would refuse -N=5 as an unknown option -N). The
+/// value of an option stays with its option, whatever it looks like.
+struct TSplitArgs {
+    std::vector<std::string> ForGetopt;
+    std::vector<std::string> CommandStrings;
+};
+
+TSplitArgs SplitArgs(const std::vector<std::string>& args) {
+    TSplitArgs split;
+    bool valueNext = false;
+    for (auto a = args.begin(); a != args.end(); ++a) {
+        if (valueNext) {
+            valueNext = false;
+        } else if (*a == "--") {
+            split.CommandStrings.insert(split.CommandStrings.end(), a + 1, args.end());
+            break;
+        } else if (a->starts_with("--")) {
+            const auto matches = LongMatches(LongName(*a));
+            valueNext = matches.size() == 1 && matches[0]->has_arg == required_argument &&
+                        a->find('=') == std::string::npos;
+        } else if (IsDashCommandString(*a)) {
+            split.CommandStrings.push_back(*a);
+            continue;
+        } else if (a->size() >= 2 && (*a)[0] == '-') {
+            // A cluster ending in an option that takes a value takes the next argument.
+            for (std::size_t k = 1; k < a->size() && ShortLetters.find((*a)[k]) != npos; ++k)
+                if (ShortWithValue.find((*a)[k]) != npos) {
+                    valueNext = k + 1 == a->size();
+                    break;
+                }
+        }
+        split.ForGetopt.push_back(*a);
+    }
+    return split;
+}
+
 } // namespace
 
+std::span<const option> GenLongOptions() {
+    return {LongOptions.data(), LongOptions.size() - 1};
+}
+
 TGenOptions ParseGenOptions(const std::vector<std::string>& args) {
+    TSplitArgs split = SplitArgs(args);
+    std::vector<std::string>& plain = split.CommandStrings;
+
+    std::vector<char*> argv;
+    std::string program = "tabbit-gen";
+    argv.push_back(program.data());
+    for (std::string& a : split.ForGetopt)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    // getopt_long keeps its place in globals: optind = 0 starts it afresh on every call.
     TGenOptions o;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const auto value = [&]() -> const std::string& {
-            if (i + 1 >= args.size())
-                throw TUsageError(a + " needs a value");
-            return args[++i];
-        };
-        if (!optionsEnded && a == "--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && (a == "--help" || a == "-h")) {
+    optind = 0;
+    opterr = 0;
+    for (;;) {
+        const int code = getopt_long(static_cast<int>(argv.size() - 1), argv.data(),
+                                     GenShortOptions, GenLongOptions().data(), nullptr);
+        if (code == -1)
+            break;
+        switch (code) {
+        case 1:
+            plain.push_back(optarg);
+            break;
+        case 'h':
             o.Help = true;
-        } else if (!optionsEnded && a == "--version") {
+            break;
+        case 'V':
             o.Version = true;
-        } else if (!optionsEnded && a == "--quiet") {
+            break;
+        case 'q':
             o.Quiet = true;
-        } else if (!optionsEnded && a == "--list") {
+            break;
+        case 'o':
+            o.Output = NonEmpty(optarg, "-o needs a file name, or - for standard output");
+            break;
+        case 'f':
+            o.DefinitionFile =
+                NonEmpty(optarg, "--file needs a file name, or - for standard input");
+            break;
+        case 'j':
+            o.Threads = static_cast<unsigned>(ParseCount(optarg, "--threads", 1, 1024));
+            break;
+        case OptSeed:
+            o.Seed = ParseSeed(optarg);
+            break;
+        case OptDateFormat:
+            o.DateFormat = NonEmpty(optarg, "--date-format needs a format");
+            break;
+        case OptLoad:
+            o.LoadName = NonEmpty(optarg, "--load needs a name");
+            break;
+        case OptList:
             o.List = true;
-        } else if (!optionsEnded && a == "--seed") {
-            o.Seed = ParseSeed(value());
-        } else if (!optionsEnded && a == "--date-format") {
-            o.DateFormat = value();
-        } else if (!optionsEnded && (a == "-o" || a == "--output")) {
-            o.Output = value();
-        } else if (!optionsEnded && a == "--load") {
-            o.LoadName = value();
-        } else if (!optionsEnded && a == "--threads") {
-            o.Threads = static_cast<unsigned>(ParseCount(value(), "--threads", 1, 1024));
-        } else if (!optionsEnded && a == "--part") {
-            o.Part = ParsePart(value());
-        } else if (!optionsEnded && (a == "-f" || a == "--file")) {
-            o.DefinitionFile = value();
-        } else if (!optionsEnded && a == "--ini") {
-            o.IniPath = value();
-        } else if (!optionsEnded && a.size() > 1 && a[0] == '-' && a[1] == '-') {
-            throw TUsageError("unknown option " + a);
-        } else if (!optionsEnded && a.size() == 2 && a[0] == '-') {
-            // A single-letter option that is not -o; a definition starting with "-" follows "--".
-            throw TUsageError("unknown option " + a);
-        } else if (o.CommandString) {
-            throw TUsageError("only one command string is taken (quote it as one argument)");
-        } else {
-            o.CommandString = a;
+            break;
+        case OptIni:
+            o.IniPath = NonEmpty(optarg, "--ini needs the path of a settings file");
+            break;
+        case OptPart:
+            o.Part = ParsePart(optarg);
+            break;
+        default:
+            throw Refused(code, optind > 0 ? argv[static_cast<std::size_t>(optind) - 1] : nullptr);
         }
     }
+
     if (o.Help || o.Version)
         return o;
+    if (plain.size() > 1)
+        throw TUsageError("only one command string is taken (quote it as one argument)");
+    if (!plain.empty())
+        o.CommandString = plain.front();
     if (o.List) {
-        if (o.CommandString || o.LoadName)
-            throw TUsageError("--list takes no command string and no --load");
+        if (o.CommandString || o.LoadName || o.DefinitionFile)
+            throw TUsageError("--list takes no command string, --load or --file");
         return o;
     }
     if ((o.LoadName ? 1 : 0) + (o.CommandString ? 1 : 0) + (o.DefinitionFile ? 1 : 0) > 1)
-        throw TUsageError("give one of a command string, --load NAME or --file FILE");
+        throw TUsageError("give only one of a command string, --load=NAME and --file=FILE");
     if (!o.LoadName && !o.CommandString && !o.DefinitionFile)
         throw TUsageError("no command string given");
     if (o.Part && !o.Seed)
         throw TUsageError("--part needs --seed, so that every part belongs to the same run");
-    if (o.Output && o.Output->empty())
-        throw TUsageError("-o needs a file name, or - for standard output");
     return o;
 }

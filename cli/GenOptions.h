@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <getopt.h>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -38,8 +40,21 @@ struct TGenOptions {
     std::optional<TPart> Part;
 };
 
-/// The arguments after the program name; raises TUsageError.
+/// The arguments after the program name, in the GNU forms (--seed=N, --seed N, -qo FILE);
+/// raises TUsageError with a one-line description of what is wrong.
+///
+/// A command string may start with "-" (-n=5 is a switch of the command-string language):
+/// an argument that starts with a single "-" is taken as the command string when it holds
+/// "=" or when its first letter is none of the short options; "--" ends the options.
 TGenOptions ParseGenOptions(const std::vector<std::string>& args);
 
-/// The usage text printed by --help and after a usage error.
+/// The options getopt_long knows, ended by an entry of zeros; the help text, the manual
+/// page and the shell completion list the same ones.
+std::span<const option> GenLongOptions();
+/// The short options in getopt's notation (a letter followed by ":" takes a value).
+extern const char* const GenShortOptions;
+
+/// The text printed by --help.
 extern const char* const GenUsage;
+/// The text printed by --version.
+extern const char* const GenVersion;

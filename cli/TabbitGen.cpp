@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/TabbitGen.h"
 
+#include "cli/Definition.h"
 #include "cli/GenOptions.h"
 #include "cli/Progress.h"
 #include "cli/Utf8.h"
@@ -8,92 +9,51 @@
 #include "engine/VxDates.h"
 #include "engine/VxRandom.h"
 #include "engine/Vxparse.h"
-#include "platform/AppPaths.h"
 #include "platform/OutFile.h"
 #include "platform/Regional.h"
-#include "store/VxIni.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <unistd.h>
 
 namespace {
 
-const char* const RecordDefs = "RecordDefs";
-
-/// A failure that ends the run with status 1; its text is printed after "tabbit-gen: ".
-class TGenFailure : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
 void PrintError(const std::string& utf8Message) {
     std::fprintf(stderr, "tabbit-gen: %s\n", utf8Message.c_str());
 }
 
-/// An argument in the 8-bit set, or the failure naming the character that has no place in it.
-std::string Latin1Argument(const std::string& bytes, const char* what) {
-    TArgText t = ArgumentToLatin1(bytes);
-    if (t.Unrepresentable)
-        throw TGenFailure(std::string("the ") + what + " holds the character " +
-                          *t.Unrepresentable + ", which is not in the 8-bit character set");
-    return t.Text;
-}
-
-/// The message of an output failure: the file and the system's reason.
+/// The message of an output failure: the file, named by the bytes it was opened with, and
+/// the system's reason.
 std::string OutputFailure(const EInOutError& e) {
-    const std::string where = e.FileName() == "-" ? "standard output" : Latin1ToUtf8(e.FileName());
+    const std::string where = e.FileName() == "-" ? "standard output" : e.FileName();
     return where + ": " + (e.SystemReason().empty() ? Latin1ToUtf8(e.what()) : e.SystemReason());
 }
 
-std::string IniPathOf(const TGenOptions& o) {
-    if (o.IniPath)
-        return *o.IniPath;
-    InstallDefaultIniPath();
-    return DefaultIniPath();
-}
-
-/// Latin-1 letters compared without regard to case, as the settings file compares names.
-bool SameName(const std::string& a, const std::string& b) {
-    const auto fold = [](unsigned char c) {
-        if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
-            return static_cast<unsigned char>(c + 32);
-        return c;
-    };
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (fold(static_cast<unsigned char>(a[i])) != fold(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
+/// Writes text to standard output and hands it to the system; a failure is reported with the
+/// system's reason (status 1). A reader that went away early is no failure.
+int PrintOut(const std::string& text) {
+    if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0)
+        return 0;
+    const int error = errno;
+    if (error == EPIPE)
+        return 0;
+    PrintError(std::string("standard output: ") + std::strerror(error));
+    return 1;
 }
 
 int ListDefinitions(const TGenOptions& o) {
-    TVxIniFile ini(IniPathOf(o));
-    std::vector<std::string> names;
-    ini.ReadSection(RecordDefs, names);
-    for (const std::string& name : names)
-        std::printf("%s\n", Latin1ToUtf8(name).c_str());
-    return std::fflush(stdout) == 0 ? 0 : 1;
-}
-
-std::string LoadDefinition(const TGenOptions& o) {
-    const std::string wanted = Latin1Argument(*o.LoadName, "name");
-    TVxIniFile ini(IniPathOf(o));
-    std::vector<std::string> names;
-    ini.ReadSection(RecordDefs, names);
-    for (const std::string& name : names)
-        if (SameName(name, wanted))
-            return ini.ReadString(RecordDefs, name, "");
-    throw TGenFailure("No record definition named " + Latin1ToUtf8(wanted));
+    std::string text;
+    for (const std::string& name : SavedNames(o))
+        text += Latin1ToUtf8(name) + "\n";
+    return PrintOut(text);
 }
 
 int Generate(const TGenOptions& o) {
-    const std::string definition =
-        o.LoadName ? LoadDefinition(o) : Latin1Argument(*o.CommandString, "command string");
+    const std::string definition = DefinitionText(o);
     if (o.DateFormat)
         SystemDateFormat = Latin1Argument(*o.DateFormat, "date format");
 
@@ -153,17 +113,13 @@ int RunTabbitGen(const std::vector<std::string>& args) {
         o = ParseGenOptions(args);
     } catch (const TUsageError& e) {
         PrintError(e.what());
-        std::fputs(GenUsage, stderr);
+        std::fputs("Try 'tabbit-gen --help' for more information.\n", stderr);
         return 2;
     }
-    if (o.Help) {
-        std::fputs(GenUsage, stdout);
-        return 0;
-    }
-    if (o.Version) {
-        std::puts("tabbit-gen 1.1");
-        return 0;
-    }
+    if (o.Help)
+        return PrintOut(GenUsage);
+    if (o.Version)
+        return PrintOut(GenVersion);
     InstallRegionalSettings();
     try {
         return o.List ? ListDefinitions(o) : Generate(o);

@@ -36,6 +36,7 @@ cd "$tmp/work"
 export HOME="$tmp/home"
 
 version=$("$prefix/bin/tabbit-gen" --version) || fail "tabbit-gen --version exited with $?"
+version=$(printf '%s\n' "$version" | head -n 1)
 [ "$version" = "tabbit-gen 1.1" ] || fail "tabbit-gen --version printed '$version'"
 
 record=$("$prefix/bin/tabbit-gen" --seed 0 --date-format yyyy-mm-dd -o - '/N=3 /C=2 /Y=2000,2009 /E=N') ||

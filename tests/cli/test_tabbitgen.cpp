@@ -47,6 +47,20 @@ Result RunGen(const std::vector<std::string>& args, const std::string& shellTail
     return r;
 }
 
+/// Runs tabbit-gen with its standard output redirected as given (">/dev/full", ">&-").
+Result RunGenTo(const std::vector<std::string>& args, const std::string& redirection) {
+    TTempDir io;
+    std::string cmd = Quote(TABBIT_GEN);
+    for (const std::string& a : args)
+        cmd += " " + Quote(a);
+    cmd += " 2>" + Quote(io.File("err")) + " </dev/null " + redirection;
+    const int raw = std::system(("bash -c " + Quote(cmd)).c_str());
+    Result r;
+    r.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.Err = ReadBytes(io.File("err"));
+    return r;
+}
+
 } // namespace
 
 TEST(TabbitGen, ReproducesTheReferenceRecord) {
@@ -136,18 +150,70 @@ TEST(TabbitGen, RefusedDefinitionPrintsTheEngineMessageAndTouchesNoFile) {
 }
 
 TEST(TabbitGen, UsageErrorsExitTwoHelpAndVersionZero) {
+    const std::string tryHelp = "Try 'tabbit-gen --help' for more information.\n";
     Result r = RunGen({"--seed", "x", "/N"});
     EXPECT_EQ(r.Status, 2);
-    EXPECT_NE(r.Err.find("Usage: tabbit-gen"), std::string::npos);
-    EXPECT_EQ(RunGen({}).Status, 2);
+    EXPECT_EQ(r.Err,
+              "tabbit-gen: --seed takes a whole number from 0 to 4294967295, not 'x'\n" + tryHelp);
+    r = RunGen({});
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_EQ(r.Err, "tabbit-gen: no command string given\n" + tryHelp);
+    r = RunGen({"--frobnicate"});
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_EQ(r.Err, "tabbit-gen: unrecognized option '--frobnicate'\n" + tryHelp);
+    EXPECT_EQ(r.Out, "");
 
-    r = RunGen({"--help"});
-    EXPECT_EQ(r.Status, 0);
-    EXPECT_EQ(r.Out.rfind("Usage: tabbit-gen", 0), 0u);
+    for (const char* help : {"--help", "-h"}) {
+        r = RunGen({help});
+        EXPECT_EQ(r.Status, 0);
+        EXPECT_EQ(r.Out.rfind("Usage: tabbit-gen", 0), 0u);
+        EXPECT_NE(r.Out.find("Exit status"), std::string::npos);
+    }
+    for (const char* version : {"--version", "-V"}) {
+        r = RunGen({version});
+        EXPECT_EQ(r.Status, 0);
+        EXPECT_EQ(r.Out.rfind("tabbit-gen 1.1\nCopyright (C) 2026 The tabbit developers.\n", 0),
+                  0u);
+        EXPECT_NE(r.Out.find("MIT"), std::string::npos);
+    }
+}
 
-    r = RunGen({"--version"});
-    EXPECT_EQ(r.Status, 0);
-    EXPECT_EQ(r.Out, "tabbit-gen 1.1\n");
+TEST(TabbitGen, WarnsOfWhatTheDefinitionIgnoresAndWritesTheSame) {
+    TTempDir dir;
+    const std::string file = dir.File("out.txt");
+    const Result plain = RunGen({"--seed=4", "-o", "-", "/R=3 /N=4 /E=U"});
+    const Result odd = RunGen({"--seed=4", "-o", "-", "/R=3 /Q=3 /N=4 -g /E=U " + file + " x"});
+    EXPECT_EQ(odd.Status, 0);
+    EXPECT_EQ(odd.Out, plain.Out);
+    EXPECT_EQ(odd.Err, "tabbit-gen: warning: /Q=3 names no field or setting; it is ignored\n"
+                       "tabbit-gen: warning: -g names no field or setting; it is ignored\n"
+                       "tabbit-gen: warning: x after the file name " +
+                           file + " is ignored\n");
+    EXPECT_EQ(plain.Err, "");
+}
+
+TEST(TabbitGen, ReadsTheDefinitionFromAFileOrStandardInput) {
+    TTempDir dir;
+    const std::string expected = RunGen({"--seed=2", "/R=4 /N=3 /F=1,#59 /E=U"}).Out;
+    // The name holds a byte that is no UTF-8: it must reach the file system unchanged.
+    const std::string file = dir.File("def\xFF.txt");
+    std::ofstream(file, std::ios::binary) << "/R=4 /N=3 /F=1,#59 /E=U\r\n/C=5\r\n";
+
+    Result r = RunGen({"--seed=2", "-f", file});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Out, expected);
+
+    r = RunGen({"--seed=2", "--file=-"}, " <" + Quote(file));
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Out, expected);
+
+    // UTF-8 in the file becomes 8-bit text as on the command line.
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << "/F=1,\xC3\xA4 /E=N\n";
+    EXPECT_EQ(RunGen({"-f", file}).Out, "\xE4");
+
+    r = RunGen({"-f", dir.File("absent.txt")});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err, "tabbit-gen: " + dir.File("absent.txt") + ": No such file or directory\n");
 }
 
 TEST(TabbitGen, Utf8ArgumentsBecomeEightBitText) {
@@ -231,4 +297,71 @@ TEST(TabbitGen, ListsAndLoadsSavedDefinitions) {
     r = RunGen({"--ini", dir.File("absent.ini"), "--list"});
     EXPECT_EQ(r.Status, 0);
     EXPECT_EQ(r.Out, "");
+}
+
+TEST(TabbitGen, SettingsFileNameKeepsItsBytes) {
+    TTempDir dir;
+    const std::string ini = dir.File("bad\xFF.ini");
+    std::ofstream(ini, std::ios::binary) << "[RecordDefs]\r\nbytes=/R=1 /F=2,#59 /E=N\r\n";
+    Result r = RunGen({"--ini=" + ini, "--list"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Out, "bytes\n");
+    r = RunGen({"--ini", ini, "--load=bytes"});
+    EXPECT_EQ(r.Out, ";;");
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"bad\xFF.ini"});
+}
+
+TEST(TabbitGen, OutputFailuresOfListHelpAndVersionNameTheStream) {
+    TTempDir dir;
+    const std::string ini = dir.File("tabbit.ini");
+    std::ofstream(ini, std::ios::binary) << "[RecordDefs]\r\none=/N\r\n";
+    struct Case {
+        std::vector<std::string> Args;
+        std::string Redirection;
+        std::string Reason;
+    };
+    const std::vector<Case> cases = {
+        {{"--list", "--ini", ini}, ">/dev/full", "No space left on device"},
+        {{"--list", "--ini", ini}, ">&-", "Bad file descriptor"},
+        {{"--help"}, ">/dev/full", "No space left on device"},
+        {{"--help"}, ">&-", "Bad file descriptor"},
+        {{"--version"}, ">/dev/full", "No space left on device"},
+        {{"--version"}, ">&-", "Bad file descriptor"},
+    };
+    for (const Case& c : cases) {
+        const Result r = RunGenTo(c.Args, c.Redirection);
+        EXPECT_EQ(r.Status, 1) << c.Args[0] << c.Redirection;
+        EXPECT_EQ(r.Err, "tabbit-gen: standard output: " + c.Reason + "\n");
+    }
+    // A reader that stops early is no failure.
+    const Result r = RunGen({"--help"}, " | head -c 10");
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_EQ(r.Err, "");
+}
+
+TEST(TabbitGen, GnuFormsGiveTheSameRecords) {
+    const std::string expected = RunGen({"--seed", "3", "-o", "-", "/R=4 /N=3 /E=U"}).Out;
+    ASSERT_EQ(expected.size(), 16u);
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--seed=3", "--output=-", "/R=4 /N=3 /E=U"},
+             {"/R=4 /N=3 /E=U", "-qo", "-", "--se=3"},
+             {"-r=4 -n=3 -e=u", "--seed=3", "-o-"},
+             {"--seed=3", "-o", "-", "--", "-R4 /N3 /EU"},
+         }) {
+        const Result r = RunGen(args);
+        EXPECT_EQ(r.Status, 0) << r.Err;
+        EXPECT_EQ(r.Out, expected) << ::testing::PrintToString(args);
+    }
+}
+
+TEST(TabbitGen, MessagesNameFilesByTheirBytes) {
+    TTempDir dir;
+    const std::string missing = dir.File("no-such-folder/\xC3\xA9t\xC3\xA9.txt");
+    Result r = RunGen({"-o", missing, "/N"});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err, "tabbit-gen: " + missing + ": No such file or directory\n");
+
+    r = RunGen({"--ini", dir.Path(), "--list"});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err, "tabbit-gen: " + dir.Path() + ": Is a directory\n");
 }
