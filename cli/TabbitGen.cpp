@@ -2,23 +2,18 @@
 #include "cli/TabbitGen.h"
 
 #include "cli/GenOptions.h"
-#include "cli/Progress.h"
+#include "cli/GenRun.h"
 #include "cli/Utf8.h"
 #include "engine/Exceptions.h"
 #include "engine/VxDates.h"
-#include "engine/VxRandom.h"
 #include "engine/Vxparse.h"
 #include "platform/AppPaths.h"
-#include "platform/OutFile.h"
 #include "platform/Regional.h"
 #include "store/VxIni.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <memory>
-#include <optional>
-#include <unistd.h>
 
 namespace {
 
@@ -92,55 +87,13 @@ std::string LoadDefinition(const TGenOptions& o) {
 }
 
 int Generate(const TGenOptions& o) {
-    const std::string definition =
-        o.LoadName ? LoadDefinition(o) : Latin1Argument(*o.CommandString, "command string");
     if (o.DateFormat)
         SystemDateFormat = Latin1Argument(*o.DateFormat, "date format");
-
-    TVxRndParser parser;
-    parser.Parse(definition);
-
-    std::unique_ptr<TOutFile> out;
-    if (o.Output && *o.Output != "-")
-        out = std::make_unique<TOutFile>(Latin1ToUtf8(Latin1Argument(*o.Output, "file name")));
-    else if (!o.Output && !parser.FileName().empty())
-        out = std::make_unique<TOutFile>(Latin1ToUtf8(parser.FileName()));
-    else
-        out = std::make_unique<TOutFile>();
-
-    if (o.Seed)
-        Seed = *o.Seed;
-    else
-        SeedFromTime();
-
-    const std::int32_t total = parser.RecordCount();
-    std::optional<TProgress> progress;
-    if (!o.Quiet && ::isatty(STDERR_FILENO))
-        progress.emplace(total > 0 ? total : 0);
-
-    std::string record;
-    try {
-        for (std::int32_t i = 1; i <= total; ++i) {
-            parser.GetRecord(true, record);
-            out->Write(record);
-            if (progress && (i & 0xFFF) == 0)
-                progress->Update(i);
-        }
-    } catch (const EInOutError&) {
-        throw;
-    } catch (const Exception&) {
-        // Keep what was generated before the failing record.
-        out->Close();
-        if (progress)
-            progress->Finish();
-        throw;
-    }
-    out->Close();
-    if (progress) {
-        progress->Update(total > 0 ? total : 0);
-        progress->Finish();
-    }
-    return 0;
+    if (o.LoadName)
+        return GenerateRecords(o, {LoadDefinition(o), false});
+    const std::string text = Latin1Argument(*o.CommandString, "command string");
+    // Unchanged text means bytes that are no UTF-8 (or plain ASCII): names keep those bytes.
+    return GenerateRecords(o, {text, text == *o.CommandString});
 }
 
 } // namespace
@@ -176,6 +129,15 @@ int RunTabbitGen(const std::vector<std::string>& args) {
         PrintError(Latin1ToUtf8(e.what()));
         return 1;
     } catch (const TGenFailure& e) {
+        PrintError(e.what());
+        return 1;
+    } catch (const std::bad_alloc&) {
+        PrintError("out of memory");
+        return 1;
+    } catch (const std::length_error&) {
+        PrintError("out of memory: a record or field is too large to be held");
+        return 1;
+    } catch (const std::exception& e) {
         PrintError(e.what());
         return 1;
     }
