@@ -10,6 +10,9 @@ void TProgress::Update(std::uint64_t done) {
     const Clock::time_point now = Clock::now();
     if (done < FTotal && now - FLastDraw < std::chrono::milliseconds(100))
         return;
+    if (FDrawn && done == FLastDone)
+        return;
+    FLastDone = done;
     FLastDraw = now;
     Draw(done);
 }

@@ -21,5 +21,6 @@ private:
     std::uint64_t FTotal;
     Clock::time_point FStart;
     Clock::time_point FLastDraw;
+    std::uint64_t FLastDone = 0;
     bool FDrawn = false;
 };
