@@ -232,7 +232,8 @@ int GenerateRecords(const TGenOptions& o, const TGenDefinition& definition) {
             return OutputFailure(e);
         }
     }
-    // A stop inside a record too large for one piece leaves its start behind.
+    // A run that stopped inside a record too large for one piece (on a signal, or out of
+    // memory) has written the start of that record: it goes again where it can.
     if (out->Written() > writer.Boundary())
         out->CutBack(writer.Boundary());
     try {
