@@ -30,8 +30,9 @@ extern "C" void NoteStopSignal(int signal) {
 }
 
 /// Turns SIGINT, SIGTERM and SIGHUP into a request to stop at the next record boundary for as
-/// long as it lives. A signal that was ignored when the run began (nohup, a background job)
-/// stays ignored.
+/// long as it lives. A second signal acts as if none were caught, so that a run blocked on a
+/// reader that reads no more can still be ended. A signal that was ignored when the run
+/// began (nohup, a background job) stays ignored.
 class TStopSignals {
 public:
     TStopSignals() {
@@ -39,7 +40,7 @@ public:
         struct sigaction action {};
         action.sa_handler = NoteStopSignal;
         sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
+        action.sa_flags = SA_RESTART | SA_RESETHAND;
         for (std::size_t i = 0; i < std::size(Signals); ++i) {
             sigaction(Signals[i], &action, &FPrevious[i]);
             if (FPrevious[i].sa_handler == SIG_IGN)

@@ -84,6 +84,28 @@ for signal in INT TERM HUP; do
     check_prefix "$out" "SIG$signal to a pipe"
 done
 
+# A reader that reads no more leaves the run blocked in a write: a second signal ends it.
+mkfifo "$tmp/stuck"
+exec 3<>"$tmp/stuck"
+"$gen" --quiet --seed 11 -o - "/R=2000000000 $definition /E=U" >"$tmp/stuck" &
+pid=$!
+sleep 1
+kill -s TERM "$pid"
+sleep 0.5
+kill -s TERM "$pid" 2>/dev/null
+for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+if kill -0 "$pid" 2>/dev/null; then
+    fail "blocked writer: still running after two SIGTERM"
+    kill -s KILL "$pid"
+fi
+wait "$pid"
+status=$?
+[ "$status" = 143 ] || fail "blocked writer: exit status $status, not 143"
+exec 3>&-
+
 # A full disk: a small file system of its own, where mounting one is allowed.
 disk=$tmp/disk
 mkdir "$disk"
