@@ -162,15 +162,18 @@ std::vector<std::string> IgnoredArguments(const std::string& definition) {
     return std::move(walker.Ignored);
 }
 
-std::string DefinitionText(const TGenOptions& o) {
-    std::string text;
-    if (o.LoadName)
-        text = LoadDefinition(o);
-    else if (o.DefinitionFile)
-        text = Latin1Argument(ReadFirstLine(*o.DefinitionFile), "command string");
-    else
-        text = Latin1Argument(*o.CommandString, "command string");
-    for (const std::string& warning : IgnoredArguments(text))
+TGenDefinition DefinitionText(const TGenOptions& o) {
+    TGenDefinition definition;
+    if (o.LoadName) {
+        definition.Text = LoadDefinition(o);
+    } else {
+        const std::string given =
+            o.DefinitionFile ? ReadFirstLine(*o.DefinitionFile) : *o.CommandString;
+        definition.Text = Latin1Argument(given, "command string");
+        // Unchanged text means bytes that are no UTF-8 (or plain ASCII): names keep those bytes.
+        definition.ArrivedAsBytes = definition.Text == given;
+    }
+    for (const std::string& warning : IgnoredArguments(definition.Text))
         std::fprintf(stderr, "tabbit-gen: warning: %s\n", warning.c_str());
-    return text;
+    return definition;
 }

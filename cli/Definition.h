@@ -2,6 +2,7 @@
 #pragma once
 
 #include "cli/GenOptions.h"
+#include "cli/GenRun.h"
 
 #include <stdexcept>
 #include <string>
@@ -31,6 +32,7 @@ std::string ReadFirstLine(const std::string& path);
 /// field or setting, and plain arguments after the file name. One UTF-8 text each.
 std::vector<std::string> IgnoredArguments(const std::string& definition);
 
-/// The command string of the run in the 8-bit set, from --load, --file or the command line.
-/// Prints a warning on standard error for each argument the engine will ignore.
-std::string DefinitionText(const TGenOptions& o);
+/// The command string of the run in the 8-bit set, from --load, --file or the command line,
+/// and whether it arrived as bytes. Prints a warning on standard error for each argument the
+/// engine will ignore.
+TGenDefinition DefinitionText(const TGenOptions& o);

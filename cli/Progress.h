@@ -8,18 +8,19 @@
 /// per second, redrawn at most ten times a second.
 class TProgress {
 public:
-    explicit TProgress(std::int64_t total);
+    explicit TProgress(std::uint64_t total);
     /// Redraws when a tenth of a second has passed since the last drawing.
-    void Update(std::int64_t done);
+    void Update(std::uint64_t done);
     /// Ends the line.
     void Finish();
 
 private:
     using Clock = std::chrono::steady_clock;
-    void Draw(std::int64_t done);
+    void Draw(std::uint64_t done);
 
-    std::int64_t FTotal;
+    std::uint64_t FTotal;
     Clock::time_point FStart;
     Clock::time_point FLastDraw;
+    std::uint64_t FLastDone = 0;
     bool FDrawn = false;
 };

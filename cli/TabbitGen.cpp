@@ -3,22 +3,17 @@
 
 #include "cli/Definition.h"
 #include "cli/GenOptions.h"
-#include "cli/Progress.h"
+#include "cli/GenRun.h"
 #include "cli/Utf8.h"
 #include "engine/Exceptions.h"
 #include "engine/VxDates.h"
-#include "engine/VxRandom.h"
 #include "engine/Vxparse.h"
-#include "platform/OutFile.h"
 #include "platform/Regional.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <memory>
-#include <optional>
-#include <unistd.h>
 
 namespace {
 
@@ -53,54 +48,10 @@ int ListDefinitions(const TGenOptions& o) {
 }
 
 int Generate(const TGenOptions& o) {
-    const std::string definition = DefinitionText(o);
+    const TGenDefinition definition = DefinitionText(o);
     if (o.DateFormat)
         SystemDateFormat = Latin1Argument(*o.DateFormat, "date format");
-
-    TVxRndParser parser;
-    parser.Parse(definition);
-
-    std::unique_ptr<TOutFile> out;
-    if (o.Output && *o.Output != "-")
-        out = std::make_unique<TOutFile>(Latin1ToUtf8(Latin1Argument(*o.Output, "file name")));
-    else if (!o.Output && !parser.FileName().empty())
-        out = std::make_unique<TOutFile>(Latin1ToUtf8(parser.FileName()));
-    else
-        out = std::make_unique<TOutFile>();
-
-    if (o.Seed)
-        Seed = *o.Seed;
-    else
-        SeedFromTime();
-
-    const std::int32_t total = parser.RecordCount();
-    std::optional<TProgress> progress;
-    if (!o.Quiet && ::isatty(STDERR_FILENO))
-        progress.emplace(total > 0 ? total : 0);
-
-    std::string record;
-    try {
-        for (std::int32_t i = 1; i <= total; ++i) {
-            parser.GetRecord(true, record);
-            out->Write(record);
-            if (progress && (i & 0xFFF) == 0)
-                progress->Update(i);
-        }
-    } catch (const EInOutError&) {
-        throw;
-    } catch (const Exception&) {
-        // Keep what was generated before the failing record.
-        out->Close();
-        if (progress)
-            progress->Finish();
-        throw;
-    }
-    out->Close();
-    if (progress) {
-        progress->Update(total > 0 ? total : 0);
-        progress->Finish();
-    }
-    return 0;
+    return GenerateRecords(o, definition);
 }
 
 } // namespace
@@ -132,6 +83,15 @@ int RunTabbitGen(const std::vector<std::string>& args) {
         PrintError(Latin1ToUtf8(e.what()));
         return 1;
     } catch (const TGenFailure& e) {
+        PrintError(e.what());
+        return 1;
+    } catch (const std::bad_alloc&) {
+        PrintError("out of memory");
+        return 1;
+    } catch (const std::length_error&) {
+        PrintError("out of memory: a record or field is too large to be held");
+        return 1;
+    } catch (const std::exception& e) {
         PrintError(e.what());
         return 1;
     }

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <new>
 
 namespace {
 
@@ -26,6 +27,15 @@ void ShowBox(const char* objectName, QMessageBox::Icon icon, const std::string& 
     ShowModal(box);
 }
 
+/// The text shown for error: its message, or a readable text for a failure of the runtime
+/// that has no message of its own.
+std::string ErrorText(const std::exception& error) {
+    // The library's own texts for these ("std::bad_alloc") say nothing to a user.
+    if (dynamic_cast<const std::bad_alloc*>(&error))
+        return "Out of memory.";
+    return DisplayMessage(error.what());
+}
+
 } // namespace
 
 std::string DisplayMessage(const std::string& message) {
@@ -35,7 +45,7 @@ std::string DisplayMessage(const std::string& message) {
 }
 
 void ShowException(const std::exception& error) {
-    ShowBox("ErrorMessage", QMessageBox::Critical, DisplayMessage(error.what()));
+    ShowBox("ErrorMessage", QMessageBox::Critical, ErrorText(error));
 }
 
 void ShowMessage(const std::string& message) {

@@ -12,7 +12,8 @@ class QWidget;
 std::string DisplayMessage(const std::string& message);
 
 /// The standard error display: a message box (objectName "ErrorMessage") captioned with the
-/// application's title, with the error icon, an OK button (objectName "OK") and the message.
+/// application's title, with the error icon, an OK button (objectName "OK") and the message;
+/// running out of memory shows "Out of memory." rather than the library's own text.
 void ShowException(const std::exception& error);
 
 /// A plain message box (objectName "Message") with an OK button (objectName "OK"), captioned

@@ -10,6 +10,7 @@
 #include "controls/Vxkomp40.h"
 #include "engine/Exceptions.h"
 #include "engine/VxDates.h"
+#include "engine/VxProducer.h"
 #include "engine/VxRandom.h"
 #include "engine/Vxparse.h"
 #include "mainwindow/Gauge.h"
@@ -26,6 +27,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDir>
@@ -41,17 +43,22 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
 
 const char* const HelpFileName = "TabbitU.hlp";
+/// A run moves its gauge and looks at its events after every so many records.
+constexpr std::uint64_t RecordsPerPass = 100;
 const char* const DateHint = "Please enter <YearFrom> in column \"Field Size\",\r\n"
                              "<YearTo> in column \"String\".\r\n"
                              "The random dates will appear in the format\r\n"
@@ -790,6 +797,14 @@ void TFormMain::RunGeneration(const TVxRndParser& parser) {
     ButtonAbort->setEnabled(true);
     ButtonStart->setEnabled(false);
     TRunCleanup cleanup(ButtonStart, ButtonAbort, Memo1, Gauge1);
+    FRunning = true;
+    const auto ended = qScopeGuard([this] {
+        FRunning = false;
+        if (FCloseRequested) {
+            FCloseRequested = false;
+            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        }
+    });
 
     const std::int32_t n = StrToInt(FromQString(VxNumEditRecords->text()));
     Gauge1->SetMax(n);
@@ -801,21 +816,59 @@ void TFormMain::RunGeneration(const TVxRndParser& parser) {
     Memo1->BeginUpdate();
     cleanup.MemoUpdating();
 
-    std::string record;
-    for (std::int32_t i = 1; i <= n; ++i) {
-        parser.GetRecord(toFile, record);
-        if (file)
-            file->Write(record);
-        else
-            Memo1->AddLine(record);
-        if (i % 100 == 0) {
-            Gauge1->SetPosition(i);
-            QCoreApplication::processEvents();
-            if (FAbortRequested)
-                break;
-        }
-    }
+    const std::uint64_t count = n > 0 ? static_cast<std::uint64_t>(n) : 0;
+    if (file)
+        WriteRecords(parser, *file, count);
+    else
+        AddRecordLines(parser, count);
     cleanup.Finish();
     if (file)
         file->Close();
+}
+
+void TFormMain::WriteRecords(const TVxRndParser& parser, TOutFile& file, std::uint64_t count) {
+    // One thread keeps the window's event handling and the production in step; each batch
+    // of a hundred continues from the random state where the one before ended.
+    TVxProducer producer(parser, true);
+    producer.SetThreads(1);
+    producer.SetRecordsPerPiece(RecordsPerPass);
+    const auto write = [&file](const TVxPiece& piece) {
+        file.Write(std::string_view(piece.Data, piece.Size));
+        return true;
+    };
+    for (std::uint64_t done = 0; done < count;) {
+        const std::uint64_t batch = std::min(RecordsPerPass, count - done);
+        producer.Run(Seed, 0, batch, write);
+        done += batch;
+        if (batch == RecordsPerPass && !RunPass(done))
+            return;
+    }
+}
+
+void TFormMain::AddRecordLines(const TVxRndParser& parser, std::uint64_t count) {
+    std::string record;
+    for (std::uint64_t i = 1; i <= count; ++i) {
+        parser.GetRecord(false, record);
+        Memo1->AddLine(record);
+        if (i % RecordsPerPass == 0 && !RunPass(i))
+            return;
+    }
+}
+
+bool TFormMain::RunPass(std::uint64_t done) {
+    Gauge1->SetPosition(static_cast<int>(done));
+    QCoreApplication::processEvents();
+    return !FAbortRequested;
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+    if (!FRunning) {
+        QWidget::closeEvent(event);
+        return;
+    }
+    // The run is inside the Start handler: it has to end before the window can go, or it
+    // would go on writing with no window left to stop it.
+    FCloseRequested = true;
+    FAbortRequested = true;
+    event->ignore();
 }

@@ -9,11 +9,13 @@
 #include <string>
 
 class QAction;
+class QCloseEvent;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QMouseEvent;
+class TOutFile;
 class QPushButton;
 class QTimer;
 class TFormAbout2;
@@ -66,6 +68,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    /// Closing the window during a run aborts the run, and the window closes when it ends.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     /// Where Timer1 scrolls the grid while a row is dragged.
@@ -80,6 +84,13 @@ private:
     void ButtonStartClick();
     void ButtonAbortClick();
     void RunGeneration(const TVxRndParser& parser);
+    /// The records of a file run, produced a hundred at a time.
+    void WriteRecords(const TVxRndParser& parser, TOutFile& file, std::uint64_t count);
+    /// The records of a memo run, one line each.
+    void AddRecordLines(const TVxRndParser& parser, std::uint64_t count);
+    /// What a run does after every hundred records: moves the gauge to done and lets the
+    /// event loop run; false when the run is to stop.
+    bool RunPass(std::uint64_t done);
     /// Puts a parsed definition into the grid and the settings controls.
     void LoadDefinition(const TVxRndParser& parser);
 
@@ -135,6 +146,9 @@ private:
 
     std::int32_t FPopupRow = 0;
     bool FAbortRequested = false;
+    bool FRunning = false;
+    /// The window was closed during a run: it closes once the run has ended.
+    bool FCloseRequested = false;
     std::int32_t FDragRow = 0;
     std::int32_t FArgCount = 0;
     bool FDateHintShown = false;

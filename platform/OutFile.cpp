@@ -3,8 +3,10 @@
 
 #include "engine/Exceptions.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 TOutFile::TOutFile(const std::string& path) : FPath(path) {
@@ -12,9 +14,12 @@ TOutFile::TOutFile(const std::string& path) : FPath(path) {
     if (FHandle < 0)
         throw EInOutError(errno, path);
     FOwnsHandle = true;
+    Inspect();
 }
 
-TOutFile::TOutFile() : FHandle(STDOUT_FILENO), FPath("-") {}
+TOutFile::TOutFile() : FHandle(STDOUT_FILENO), FPath("-") {
+    Inspect();
+}
 
 TOutFile::~TOutFile() {
     // A destructor must not throw: callers that care about the last bytes call Close first.
@@ -26,6 +31,20 @@ TOutFile::~TOutFile() {
     }
     if (FOwnsHandle && FHandle >= 0)
         ::close(FHandle);
+}
+
+void TOutFile::Inspect() {
+    struct stat info;
+    if (::fstat(FHandle, &info) != 0 || !S_ISREG(info.st_mode))
+        return;
+    FRegular = true;
+    // Output appended to (`>> file`) starts at the end of what the file held.
+    const int flags = ::fcntl(FHandle, F_GETFL);
+    const off_t position = ::lseek(FHandle, 0, SEEK_CUR);
+    if (flags >= 0 && (flags & O_APPEND) != 0)
+        FStartOffset = static_cast<std::uint64_t>(info.st_size);
+    else if (position >= 0)
+        FStartOffset = static_cast<std::uint64_t>(position);
 }
 
 void TOutFile::Flush() {
@@ -46,11 +65,33 @@ void TOutFile::Close() {
         throw EInOutError(errno, FPath);
 }
 
-void TOutFile::WriteSlow(std::string_view bytes) {
+void TOutFile::WriteThrough(std::string_view bytes) {
     Flush();
+    WriteAll(bytes.data(), bytes.size());
+}
+
+bool TOutFile::CutBack(std::uint64_t keep) noexcept {
+    if (keep >= FOnDisk) {
+        // Only buffered bytes lie beyond: keep those up to keep and drop the rest.
+        FUsed = static_cast<std::size_t>(std::min<std::uint64_t>(FUsed, keep - FOnDisk));
+        return true;
+    }
+    FUsed = 0;
+    if (!FRegular || FHandle < 0)
+        return false;
+    const auto end = static_cast<off_t>(FStartOffset + keep);
+    if (::ftruncate(FHandle, end) != 0)
+        return false;
+    FOnDisk = keep;
+    ::lseek(FHandle, end, SEEK_SET);
+    return true;
+}
+
+void TOutFile::WriteSlow(std::string_view bytes) {
     if (bytes.size() >= BufferSize) {
-        WriteAll(bytes.data(), bytes.size());
+        WriteThrough(bytes);
     } else {
+        Flush();
         bytes.copy(FBuffer, bytes.size());
         FUsed = bytes.size();
     }
@@ -66,6 +107,7 @@ void TOutFile::WriteAll(const char* data, std::size_t size) {
                 continue;
             throw EInOutError(errno, FPath);
         }
+        FOnDisk += static_cast<std::uint64_t>(n);
         data += n;
         size -= static_cast<std::size_t>(n);
     }

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <new>
 
 namespace {
 
@@ -94,6 +95,11 @@ private slots:
         Guarded([] { throw EInOutError(ENOSPC); });
         QCOMPARE(boxes.Shown.size(), std::size_t(1));
         QCOMPARE(boxes.Shown[0].Text, QString("Disk full."));
+        Guarded([] { throw std::bad_alloc(); });
+        Guarded([] { throw std::bad_array_new_length(); });
+        QCOMPARE(boxes.Shown.size(), std::size_t(3));
+        QCOMPARE(boxes.Shown[1].Text, QString("Out of memory."));
+        QCOMPARE(boxes.Shown[2].Text, QString("Out of memory."));
     }
 };
 

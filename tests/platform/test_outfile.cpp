@@ -5,12 +5,14 @@
 
 #include "tests/support/TTempDir.h"
 #include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 
 #include <gtest/gtest.h>
 #include <sstream>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -85,4 +87,86 @@ TEST(TOutFile, DiskFullIsReportedWhenTheBufferGoesOut) {
         EXPECT_STREQ(e.what(), "Disk full");
         EXPECT_EQ(e.SystemReason(), "No space left on device");
     }
+}
+
+TEST(TOutFile, NameIsUsedWithItsBytesUnchanged) {
+    TTempDir dir;
+    const std::string name = "bad\xFF\xE4.txt";
+    TOutFile(dir.File(name)).Close();
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir.Path()))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{name});
+}
+
+TEST(TOutFile, CutBackKeepsExactlyTheFirstBytes) {
+    struct Case {
+        const char* Name;
+        std::size_t Through; // bytes handed to the system before the cut
+        std::size_t Buffered;
+        std::uint64_t Keep;
+    };
+    const Case cases[] = {
+        {"on disk only", 10, 0, 4}, {"into the buffer", 10, 6, 13}, {"before the buffer", 10, 6, 7},
+        {"nothing", 10, 6, 0},      {"everything", 10, 6, 16},
+    };
+    for (const Case& c : cases) {
+        TTempDir dir;
+        const std::string bytes = "0123456789abcdef";
+        TOutFile f(dir.File("out"));
+        f.WriteThrough(bytes.substr(0, c.Through));
+        f.Write(bytes.substr(c.Through, c.Buffered));
+        EXPECT_EQ(f.OnDisk(), c.Through) << c.Name;
+        EXPECT_EQ(f.Written(), c.Through + c.Buffered) << c.Name;
+        EXPECT_TRUE(f.CutBack(c.Keep)) << c.Name;
+        f.Close();
+        EXPECT_EQ(ReadBytes(dir.File("out")), bytes.substr(0, c.Keep)) << c.Name;
+    }
+}
+
+/// Standard output sent to fd for as long as it lives.
+class TStdoutTo {
+public:
+    explicit TStdoutTo(int fd) : FSaved(::dup(STDOUT_FILENO)) { ::dup2(fd, STDOUT_FILENO); }
+    ~TStdoutTo() {
+        ::dup2(FSaved, STDOUT_FILENO);
+        ::close(FSaved);
+    }
+
+private:
+    int FSaved;
+};
+
+TEST(TOutFile, CutBackOfStandardOutput) {
+    TTempDir dir;
+    {
+        // Appended to (`>> file`): what the file held before stays.
+        std::ofstream(dir.File("log")) << "old;";
+        const int fd = ::open(dir.File("log").c_str(), O_WRONLY | O_APPEND);
+        ASSERT_GE(fd, 0);
+        TStdoutTo redirect(fd);
+        ::close(fd);
+        TOutFile out;
+        EXPECT_TRUE(out.IsRegularFile());
+        out.WriteThrough("record1;record2;rec");
+        EXPECT_TRUE(out.CutBack(16));
+        out.Close();
+    }
+    EXPECT_EQ(ReadBytes(dir.File("log")), "old;record1;record2;");
+
+    // A pipe cannot take bytes back.
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    {
+        TStdoutTo redirect(pipeEnds[1]);
+        TOutFile out;
+        EXPECT_FALSE(out.IsRegularFile());
+        out.WriteThrough("abc");
+        EXPECT_FALSE(out.CutBack(1));
+        out.Close();
+    }
+    ::close(pipeEnds[1]);
+    char got[8] = {};
+    EXPECT_EQ(::read(pipeEnds[0], got, sizeof got), 3);
+    ::close(pipeEnds[0]);
 }
