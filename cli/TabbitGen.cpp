@@ -52,7 +52,7 @@ std::string OutputFailure(const EInOutError& e) {
 std::string IniPathOf(const TGenOptions& o) {
     if (o.IniPath)
         return *o.IniPath;
-    InstallDefaultIniPath();
+    SetDefaultIniPath(WindowProgramIniPath());
     return DefaultIniPath();
 }
 

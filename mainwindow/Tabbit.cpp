@@ -5,13 +5,14 @@
 #include "platform/AppPaths.h"
 #include "platform/Regional.h"
 #include "store/Tabbit_Mg.h"
+#include "store/VxIni.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     InstallRegionalSettings();
-    InstallDefaultIniPath();
+    SetDefaultIniPath(WindowProgramIniPath());
     // The main window comes first: its creation sets the version that the about box shows.
     TFormMain formMain;
     TFormAbout2 formAbout(&formMain);
