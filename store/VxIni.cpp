@@ -11,10 +11,10 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <numeric>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_set>
 #include <utility>
 
 namespace {
@@ -64,12 +64,6 @@ constexpr std::array<unsigned char, 256> FoldTable = MakeFoldTable();
 
 unsigned char Fold(char c) {
     return FoldTable[static_cast<unsigned char>(c)];
-}
-
-/// Orders names without regard to case, so that names equal in that sense lie side by side.
-bool FoldedLess(std::string_view a, std::string_view b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) { return Fold(x) < Fold(y); });
 }
 
 bool IsBlankOrTab(char c) {
@@ -410,28 +404,21 @@ std::int32_t TSectionList::IndexOf(const std::string& name) {
 bool TSectionList::RemoveDuplicates() {
     if (FEntries.size() < 2)
         return false;
-    // Sorting positions by name, ties by position, puts each name's first section at the
-    // head of its run; every later one in the run is dropped.
-    std::vector<std::size_t> order(FEntries.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
-        const std::string& nameA = FEntries[a].Name;
-        const std::string& nameB = FEntries[b].Name;
-        if (FoldedLess(nameA, nameB))
-            return true;
-        if (FoldedLess(nameB, nameA))
-            return false;
-        return a < b;
-    });
+    // Every rewrite loads the file anew, so this runs once per save: a set of the names seen,
+    // folded to small letters, finds a repeated name in one pass.
+    std::unordered_set<std::string> seen;
+    seen.reserve(FEntries.size());
     std::vector<bool> dropped(FEntries.size(), false);
     bool result = false;
-    std::size_t reference = order[0];
-    for (std::size_t k = 1; k < order.size(); ++k) {
-        if (SameText(FEntries[order[k]].Name, FEntries[reference].Name)) {
-            dropped[order[k]] = true;
+    std::string folded;
+    for (std::size_t i = 0; i < FEntries.size(); ++i) {
+        const std::string& name = FEntries[i].Name;
+        folded.resize(name.size());
+        std::transform(name.begin(), name.end(), folded.begin(),
+                       [](char c) { return static_cast<char>(Fold(c)); });
+        if (!seen.insert(folded).second) {
+            dropped[i] = true;
             result = true;
-        } else {
-            reference = order[k];
         }
     }
     if (result) {
@@ -522,9 +509,10 @@ void TVxIniFile::ParseText(std::string_view text) {
     std::int32_t current = -1;
     std::size_t pos = 0;
     while (pos < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos)
-            end = text.size();
+        const auto lineEnd =
+            std::find_if(text.begin() + static_cast<std::ptrdiff_t>(pos), text.end(),
+                         [](char c) { return c == '\r' || c == '\n'; });
+        std::size_t end = static_cast<std::size_t>(lineEnd - text.begin());
         AddLine(text.substr(pos, end - pos), current);
         if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n')
             ++end;
