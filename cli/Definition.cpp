@@ -105,7 +105,7 @@ std::string Latin1Argument(const std::string& bytes, const char* what) {
 std::string IniPathOf(const TGenOptions& o) {
     if (o.IniPath)
         return *o.IniPath;
-    InstallDefaultIniPath();
+    SetDefaultIniPath(WindowProgramIniPath());
     return DefaultIniPath();
 }
 

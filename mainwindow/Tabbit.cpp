@@ -5,6 +5,7 @@
 #include "platform/AppPaths.h"
 #include "platform/Regional.h"
 #include "store/Tabbit_Mg.h"
+#include "store/VxIni.h"
 
 #include <QApplication>
 
@@ -55,7 +56,7 @@ int main(int argc, char** argv) {
     }
     QApplication application(argc, argv);
     InstallRegionalSettings();
-    InstallDefaultIniPath();
+    SetDefaultIniPath(WindowProgramIniPath());
     // The main window comes first: its creation sets the version that the about box shows.
     TFormMain formMain;
     TFormAbout2 formAbout(&formMain);

@@ -1,37 +1,68 @@
 // SPDX-License-Identifier: MIT
 #include "platform/AppPaths.h"
 
-#include "store/VxIni.h"
-
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QStandardPaths>
+#include <QFile>
+
+#include <cstdlib>
+#include <filesystem>
+#include <pwd.h>
+#include <system_error>
 #include <unistd.h>
 
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string FolderOf(const std::string& path) {
+    return fs::path(path).parent_path().string();
+}
+
+} // namespace
+
 std::string ExecutablePath() {
+    std::error_code error;
+    const fs::path self = fs::read_symlink("/proc/self/exe", error);
+    if (!error)
+        return self.string();
+    // Without /proc, Qt knows the path from the command line.
     if (QCoreApplication::instance())
-        return QCoreApplication::applicationFilePath().toStdString();
-    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().toStdString();
+        return QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
+    return {};
+}
+
+bool IsInstalledProgram(const std::string& exePath) {
+    const fs::path prefix = fs::path(FolderOf(exePath)).parent_path();
+    std::error_code error;
+    return fs::is_directory(prefix / "share" / "tabbit" / "help", error);
 }
 
 std::string ChooseIniPath(const std::string& exePath, const std::string& configDir) {
-    const QFileInfo exe(QString::fromStdString(exePath));
-    const QString beside = exe.absolutePath() + '/' + exe.completeBaseName() + ".ini";
-    if (QFileInfo::exists(beside) ||
-        ::access(QFile::encodeName(exe.absolutePath()).constData(), W_OK) == 0)
-        return beside.toStdString();
-    QDir().mkpath(QString::fromStdString(configDir));
-    return (QString::fromStdString(configDir) + "/tabbit.ini").toStdString();
+    const fs::path exe(exePath);
+    const std::string beside = (exe.parent_path() / exe.stem()).string() + ".ini";
+    std::error_code error;
+    if (fs::exists(beside, error))
+        return beside;
+    if (!IsInstalledProgram(exePath) && ::access(FolderOf(beside).c_str(), W_OK) == 0)
+        return beside;
+    // Best effort: when the folder cannot be made, saving reports why.
+    fs::create_directories(configDir, error);
+    return configDir + "/tabbit.ini";
 }
 
 std::string UserConfigDir() {
-    return (QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/tabbit")
-        .toStdString();
+    // A relative XDG_CONFIG_HOME is invalid and to be ignored.
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config != nullptr && config[0] == '/')
+        return std::string(config) + "/tabbit";
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || home[0] == '\0') {
+        const passwd* user = ::getpwuid(::geteuid());
+        home = user != nullptr ? user->pw_dir : "";
+    }
+    return std::string(home) + "/.config/tabbit";
 }
 
-void InstallDefaultIniPath() {
-    const QFileInfo self(QString::fromStdString(ExecutablePath()));
-    const std::string windowProgram = (self.absolutePath() + "/tabbit").toStdString();
-    SetDefaultIniPath(ChooseIniPath(windowProgram, UserConfigDir()));
+std::string WindowProgramIniPath() {
+    return ChooseIniPath(FolderOf(ExecutablePath()) + "/tabbit", UserConfigDir());
 }

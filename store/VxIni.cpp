@@ -9,15 +9,42 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
-#include <numeric>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_set>
 #include <utility>
 
 namespace {
 
 constexpr char CtrlZ = 26;
+
+/// The largest settings file read or written. The file holds one line per saved definition;
+/// anything near this size is not a settings file, and reading it whole would only exhaust
+/// memory.
+constexpr std::size_t MaxFileSize = std::size_t{256} * 1024 * 1024;
+
+/// What the name of a rewrite's temporary file adds to the settings file's name, before the
+/// six characters that make it unique.
+constexpr std::string_view SavingInfix = ".saving-";
+
+[[noreturn]] void ThrowTooLarge() {
+    throw Exception("Settings file too large");
+}
+
+/// Refuses what a settings file cannot be: a folder gives the runtime's error for one, every
+/// other kind of file that is not a regular one (a device, a pipe, a socket) would never end
+/// or would block, and a file beyond MaxFileSize would exhaust memory.
+void CheckReadable(const struct stat& info, const std::string& path) {
+    if (S_ISDIR(info.st_mode))
+        throw EInOutError(EISDIR, path);
+    if (!S_ISREG(info.st_mode))
+        throw Exception("Not a regular file: " + path);
+    if (static_cast<std::uintmax_t>(info.st_size) > MaxFileSize)
+        ThrowTooLarge();
+}
 
 /// Latin-1 letters folded to small letters: a to z and the accented letters from 0xC0 to
 /// 0xDE, except the multiplication sign 0xD7, which is no letter.
@@ -37,12 +64,6 @@ constexpr std::array<unsigned char, 256> FoldTable = MakeFoldTable();
 
 unsigned char Fold(char c) {
     return FoldTable[static_cast<unsigned char>(c)];
-}
-
-/// Orders names without regard to case, so that names equal in that sense lie side by side.
-bool FoldedLess(std::string_view a, std::string_view b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) { return Fold(x) < Fold(y); });
 }
 
 bool IsBlankOrTab(char c) {
@@ -127,7 +148,8 @@ private:
 };
 
 /// Reads fd up to its end or its first Ctrl-Z into text; returns 0 or the errno of a failed
-/// read, with text holding what was read before it.
+/// read, with text holding what was read before it. A file that grows past MaxFileSize while
+/// it is read is refused all the same.
 int ReadUpToCtrlZ(int fd, std::string& text) {
     std::array<char, 65536> buffer;
     for (;;) {
@@ -141,7 +163,10 @@ int ReadUpToCtrlZ(int fd, std::string& text) {
             return 0;
         const auto length = static_cast<std::size_t>(got);
         const auto* stop = static_cast<const char*>(std::memchr(buffer.data(), CtrlZ, length));
-        text.append(buffer.data(), stop ? static_cast<std::size_t>(stop - buffer.data()) : length);
+        const std::size_t kept = stop ? static_cast<std::size_t>(stop - buffer.data()) : length;
+        if (text.size() + kept > MaxFileSize)
+            ThrowTooLarge();
+        text.append(buffer.data(), kept);
         if (stop)
             return 0;
     }
@@ -153,7 +178,7 @@ class TReplacement {
 public:
     TReplacement(std::string target, std::string reportedName)
         : FTarget(std::move(target)), FReportedName(std::move(reportedName)),
-          FTempName(FTarget + ".XXXXXX") {
+          FTempName(FTarget + std::string(SavingInfix) + "XXXXXX") {
         FFd = ::mkostemp(FTempName.data(), O_CLOEXEC);
         if (FFd < 0)
             throw EInOutError(errno, FReportedName);
@@ -210,6 +235,94 @@ private:
     int FFd = -1;
     bool FCommitted = false;
 };
+
+/// The exclusive lock that every rewrite of a settings file holds from reading the file anew
+/// to putting the new one in place, so that rewrites by several processes follow one another
+/// and none overwrites a change another one has made. The lock is taken on a file of its own
+/// beside the settings file, because the settings file itself is replaced by each rewrite.
+/// The lock file is removed before the lock is let go; a process that waited for it then holds
+/// a lock on a removed file, notices that the name now leads elsewhere, and locks again.
+class TFileLock {
+public:
+    TFileLock(std::string lockPath, const std::string& reportedName) : FPath(std::move(lockPath)) {
+        for (;;) {
+            int fd = ::open(FPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+            if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) {
+                // A lock file made by another user may be readable only, which is enough to
+                // lock it. Without one, the folder is not writable, and that is the error.
+                const int firstError = errno;
+                fd = ::open(FPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+                if (fd < 0)
+                    errno = firstError;
+            }
+            if (fd < 0)
+                throw EInOutError(errno, reportedName);
+            while (::flock(fd, LOCK_EX) != 0) {
+                if (errno != EINTR) {
+                    const int error = errno;
+                    ::close(fd);
+                    throw EInOutError(error, reportedName);
+                }
+            }
+            struct stat held {};
+            struct stat named {};
+            const bool heldOk = ::fstat(fd, &held) == 0;
+            if (::stat(FPath.c_str(), &named) != 0) {
+                const int error = errno;
+                if (error != ENOENT) {
+                    ::close(fd);
+                    throw EInOutError(error, reportedName);
+                }
+            } else if (heldOk && held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
+                FFd = fd;
+                return;
+            }
+            ::close(fd);
+        }
+    }
+    TFileLock(const TFileLock&) = delete;
+    TFileLock& operator=(const TFileLock&) = delete;
+    ~TFileLock() {
+        // Failing to remove a lock file made by someone else leaves it for the next rewrite,
+        // which locks it all the same.
+        ::unlink(FPath.c_str());
+        ::close(FFd);
+    }
+
+private:
+    std::string FPath;
+    int FFd = -1;
+};
+
+/// Removes the temporary files of rewrites of target that were killed before they could
+/// clean up. Only called under the rewrite lock, when no rewrite of target is under way, and
+/// only names of exactly the form a rewrite gives, so no other file is touched. Best effort:
+/// a file that cannot be removed costs nothing but its space.
+void RemoveStaleTemporaries(const std::string& target) {
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+    const std::string prefix =
+        (slash == std::string::npos ? target : target.substr(slash + 1)) + std::string(SavingInfix);
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    const auto isUniqueChar = [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    };
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name.size() != prefix.size() + 6 || name.substr(0, prefix.size()) != prefix)
+            continue;
+        const std::string_view unique = name.substr(prefix.size());
+        if (!std::all_of(unique.begin(), unique.end(), isUniqueChar))
+            continue;
+        struct stat info {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode))
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
 
 } // namespace
 
@@ -291,28 +404,21 @@ std::int32_t TSectionList::IndexOf(const std::string& name) {
 bool TSectionList::RemoveDuplicates() {
     if (FEntries.size() < 2)
         return false;
-    // Sorting positions by name, ties by position, puts each name's first section at the
-    // head of its run; every later one in the run is dropped.
-    std::vector<std::size_t> order(FEntries.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
-        const std::string& nameA = FEntries[a].Name;
-        const std::string& nameB = FEntries[b].Name;
-        if (FoldedLess(nameA, nameB))
-            return true;
-        if (FoldedLess(nameB, nameA))
-            return false;
-        return a < b;
-    });
+    // Every rewrite loads the file anew, so this runs once per save: a set of the names seen,
+    // folded to small letters, finds a repeated name in one pass.
+    std::unordered_set<std::string> seen;
+    seen.reserve(FEntries.size());
     std::vector<bool> dropped(FEntries.size(), false);
     bool result = false;
-    std::size_t reference = order[0];
-    for (std::size_t k = 1; k < order.size(); ++k) {
-        if (SameText(FEntries[order[k]].Name, FEntries[reference].Name)) {
-            dropped[order[k]] = true;
+    std::string folded;
+    for (std::size_t i = 0; i < FEntries.size(); ++i) {
+        const std::string& name = FEntries[i].Name;
+        folded.resize(name.size());
+        std::transform(name.begin(), name.end(), folded.begin(),
+                       [](char c) { return static_cast<char>(Fold(c)); });
+        if (!seen.insert(folded).second) {
+            dropped[i] = true;
             result = true;
-        } else {
-            reference = order[k];
         }
     }
     if (result) {
@@ -373,10 +479,16 @@ void TVxIniFile::LoadFromFile(const std::string& path) {
             return;
         throw EInOutError(errno, path);
     }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Looked at before opening, because opening a device can have effects of its own.
+    CheckReadable(info, path);
+    // Non-blocking, so that a pipe put in the file's place since cannot hang the open.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
         throw EInOutError(errno, path);
     const TReadFile file(fd);
+    if (::fstat(file.Fd(), &info) != 0)
+        throw EInOutError(errno, path);
+    CheckReadable(info, path);
     std::string text;
     if (info.st_size > 0)
         text.reserve(static_cast<std::size_t>(info.st_size));
@@ -397,9 +509,10 @@ void TVxIniFile::ParseText(std::string_view text) {
     std::int32_t current = -1;
     std::size_t pos = 0;
     while (pos < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos)
-            end = text.size();
+        const auto lineEnd =
+            std::find_if(text.begin() + static_cast<std::ptrdiff_t>(pos), text.end(),
+                         [](char c) { return c == '\r' || c == '\n'; });
+        std::size_t end = static_cast<std::size_t>(lineEnd - text.begin());
         AddLine(text.substr(pos, end - pos), current);
         if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n')
             ++end;
@@ -516,16 +629,8 @@ void TVxIniFile::WriteString(const std::string& section, const std::string& key,
     CheckStorable(section);
     CheckStorable(key);
     CheckStorable(value);
-    std::string line = key + "=" + value;
-    std::vector<std::string>* lines = nullptr;
-    const std::int32_t index = FindKey(section, key, lines, true);
-    if (index < 0) {
-        lines->push_back(std::move(line));
-        FModified = true;
-    } else if ((*lines)[static_cast<std::size_t>(index)] != line) {
-        (*lines)[static_cast<std::size_t>(index)] = std::move(line);
-        FModified = true;
-    }
+    if (ApplyChange({TChange::Write, section, key, value}))
+        RecordChange({TChange::Write, section, key, value});
 }
 
 std::int32_t TVxIniFile::ReadInteger(const std::string& section, const std::string& key,
@@ -573,22 +678,55 @@ void TVxIniFile::ReadSectionValues(const std::string& section, std::vector<std::
 }
 
 void TVxIniFile::EraseSection(const std::string& section) {
-    const std::int32_t index = FSections.IndexOf(section);
-    if (index < 0)
-        return;
-    FSections.Delete(index);
-    FSections.LastFound = 0;
-    FModified = true;
-    if (FCurSection >= FSections.Count())
-        FCurSection = 0;
+    if (ApplyChange({TChange::Erase, section, {}, {}}))
+        RecordChange({TChange::Erase, section, {}, {}});
 }
 
 void TVxIniFile::DeleteKey(const std::string& section, const std::string& key) {
-    std::vector<std::string>* lines = nullptr;
-    const std::int32_t index = FindKey(section, key, lines, true);
-    if (index < 0)
-        return;
-    lines->erase(lines->begin() + index);
+    if (ApplyChange({TChange::Delete, section, key, {}}))
+        RecordChange({TChange::Delete, section, key, {}});
+}
+
+bool TVxIniFile::ApplyChange(const TChange& change) {
+    switch (change.Kind) {
+    case TChange::Write: {
+        std::string line = change.Key + "=" + change.Value;
+        std::vector<std::string>* lines = nullptr;
+        const std::int32_t index = FindKey(change.Section, change.Key, lines, true);
+        if (index < 0) {
+            lines->push_back(std::move(line));
+            return true;
+        }
+        std::string& stored = (*lines)[static_cast<std::size_t>(index)];
+        if (stored == line)
+            return false;
+        stored = std::move(line);
+        return true;
+    }
+    case TChange::Delete: {
+        std::vector<std::string>* lines = nullptr;
+        const std::int32_t index = FindKey(change.Section, change.Key, lines, true);
+        if (index < 0)
+            return false;
+        lines->erase(lines->begin() + index);
+        return true;
+    }
+    case TChange::Erase: {
+        const std::int32_t index = FSections.IndexOf(change.Section);
+        if (index < 0)
+            return false;
+        FSections.Delete(index);
+        FSections.LastFound = 0;
+        if (FCurSection >= FSections.Count())
+            FCurSection = 0;
+        return true;
+    }
+    }
+    return false;
+}
+
+void TVxIniFile::RecordChange(TChange change) {
+    FChanges.push_back(std::move(change));
     FModified = true;
 }
 
@@ -607,11 +745,49 @@ void TVxIniFile::UpdateFile() {
     if (!FModified)
         return;
     if (!FFilePath.empty())
-        WriteWholeFile();
+        RewriteUnderLock();
+    FChanges.clear();
     FModified = false;
 }
 
-void TVxIniFile::WriteWholeFile() {
+void TVxIniFile::RewriteUnderLock() {
+    const std::string target = ReplacedFile();
+    const TFileLock lock(target + ".lock", FFilePath);
+    RemoveStaleTemporaries(target);
+    // The file as it is now, with every change of this store made again on it: what other
+    // processes wrote since this store was loaded stays. Should anything fail, the store
+    // goes back to what it held, with its changes still pending.
+    TSectionList loaded = std::move(FSections);
+    const std::int32_t loadedCurSection = FCurSection;
+    try {
+        FSections = TSectionList();
+        LoadFromFile(FFilePath);
+        for (const TChange& change : FChanges)
+            ApplyChange(change);
+        WriteWholeFile(target);
+    } catch (...) {
+        FSections = std::move(loaded);
+        FCurSection = loadedCurSection;
+        FModified = true;
+        throw;
+    }
+}
+
+std::string TVxIniFile::ReplacedFile() const {
+    // A settings file reached through a symbolic link stays a link: the file it points to
+    // is the one replaced.
+    struct stat info {};
+    if (::lstat(FFilePath.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        if (char* resolved = ::realpath(FFilePath.c_str(), nullptr)) {
+            std::string target = resolved;
+            std::free(resolved);
+            return target;
+        }
+    }
+    return FFilePath;
+}
+
+void TVxIniFile::WriteWholeFile(const std::string& target) {
     // The written form of SaveToStrings, with each key line in the form that loads back as
     // the same line.
     std::string content;
@@ -629,16 +805,10 @@ void TVxIniFile::WriteWholeFile() {
         content += "\r\n";
     }
 
-    // A settings file reached through a symbolic link stays a link: the file it points to
-    // is the one replaced.
-    std::string target = FFilePath;
+    if (content.size() > MaxFileSize)
+        ThrowTooLarge();
+
     struct stat info {};
-    if (::lstat(target.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-        if (char* resolved = ::realpath(target.c_str(), nullptr)) {
-            target = resolved;
-            std::free(resolved);
-        }
-    }
     mode_t mode = 0;
     if (::stat(target.c_str(), &info) == 0) {
         // Replacing the file would get past a write protection the user gave it.

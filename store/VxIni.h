@@ -66,6 +66,19 @@ private:
 /// One settings file held in memory: loaded when the store is bound to the file, every read
 /// answered from memory, and the whole file rewritten when the content has changed (on
 /// UpdateFile, when bound to another file, and at the latest on destruction).
+///
+/// Several processes may change one file at once. A rewrite holds an exclusive lock (on the
+/// file "<settings file>.lock" beside it, removed again afterwards), reads the file anew
+/// under it and makes this store's changes again on what it finds, so that no change another
+/// process has written is lost. The changes it carries are those made through WriteString,
+/// DeleteKey and EraseSection (and what builds on them); sections that LoadFromFile added from
+/// another file are not among them. The new file goes to a temporary file
+/// "<settings file>.saving-XXXXXX" that replaces the old one in one step, so a reader sees
+/// either the old file or the new one; such temporary files that a killed process left behind
+/// are removed by the next rewrite. A lock that cannot be had (its folder is not writable,
+/// say) fails the rewrite with EInOutError like any other failure to write.
+///
+/// Only regular files are read, and none larger than 256 MB ("Settings file too large").
 class TVxIniFile {
 public:
     /// Binds to path, or to DefaultIniPath() when path is empty, and loads the file.
@@ -105,10 +118,14 @@ public:
     /// or with blanks in front, or one that makes its line look like a section header) inside
     /// one more pair of double quotes, so that it loads back unchanged.
     virtual void SaveToStrings(std::vector<std::string>& target);
-    /// Rewrites the file when the content changed. On failure raises EInOutError, leaves
-    /// the previous file as it was and the store still modified.
+    /// Rewrites the file when the content changed: under the lock, the file's current content
+    /// with this store's changes made again on it, which the store then holds. On failure
+    /// raises EInOutError (Exception for a file too large), leaves the previous file as it
+    /// was, and the store as it was and still modified.
     virtual void UpdateFile();
-    /// Adds the sections of the file at path; a missing file adds nothing.
+    /// Adds the sections of the file at path; a missing file adds nothing. A folder raises
+    /// EInOutError, any other file that is not a regular one Exception "Not a regular file:
+    /// <path>", and a file larger than 256 MB Exception "Settings file too large".
     virtual void LoadFromFile(const std::string& path);
     /// Writes what is still pending; a failure is dropped here, so callers that changed the
     /// store call UpdateFile themselves first.
@@ -145,12 +162,30 @@ public:
     bool TrimLineEnd = false;
 
 private:
+    /// One change made through the store since it was loaded or last written, kept so that a
+    /// rewrite can make it again on the file as it is then.
+    struct TChange {
+        enum TKind { Write, Delete, Erase };
+        TKind Kind;
+        std::string Section;
+        std::string Key;
+        std::string Value;
+    };
+
     void ParseText(std::string_view text);
     void AddLine(std::string_view line, std::int32_t& current);
-    void WriteWholeFile();
+    /// Makes change on the sections in memory; true when they changed.
+    bool ApplyChange(const TChange& change);
+    /// Notes a change made, for the next rewrite.
+    void RecordChange(TChange change);
+    void RewriteUnderLock();
+    /// The file a rewrite replaces: FilePath, or the file a symbolic link there leads to.
+    std::string ReplacedFile() const;
+    void WriteWholeFile(const std::string& target);
 
     std::string FFilePath;
     bool FModified = false;
+    std::vector<TChange> FChanges;
     TSectionList FSections;
     std::int32_t FCurSection = 0;
 };

@@ -22,6 +22,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <sys/stat.h>
 #include <utility>
 
 namespace {
@@ -374,6 +375,37 @@ private slots:
         });
         QCOMPARE(result, int(mrCancel));
         QCOMPARE(user.Errors.size(), 1);
+    }
+
+    void fileThatCannotBeASettingsFileIsReported_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("pipe") << "pipe"
+                              << "Not a regular file: ";
+        QTest::newRow("too large") << "large"
+                                   << "Settings file too large.";
+    }
+    void fileThatCannotBeASettingsFileIsReported() {
+        QFETCH(QString, kind);
+        QFETCH(QString, message);
+        const TIniFile ini;
+        const QByteArray path = QFile::encodeName(ini.Path());
+        if (kind == "pipe") {
+            QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+            message += ini.Path() + '.';
+        } else {
+            QFile file(ini.Path());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.resize(qint64{257} * 1024 * 1024));
+        }
+        TFormManage form;
+        TSession user;
+        const int result = user.Run(form, [&] {
+            QVERIFY(Names(form).isEmpty());
+            Escape(form);
+        });
+        QCOMPARE(result, int(mrCancel));
+        QCOMPARE(user.Errors, QStringList{message});
     }
 
     void f1ShowsTheDialogsHelpTopic() {

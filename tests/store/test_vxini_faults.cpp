@@ -23,6 +23,7 @@
 #include <stdexcept>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -275,16 +276,27 @@ TEST(VxIniFaults, TenMegabyteLinesSurviveARewrite) {
     EXPECT_EQ(back.ReadString("s", "other", ""), "1");
 }
 
-TEST(VxIniFaults, AFileChangedAfterLoadingIsWrittenAnewFromMemory) {
+TEST(VxIniFaults, AFileChangedAfterLoadingGetsTheStoresChangesOnWhatItHoldsNow) {
+    // What another program did to the file between loading and rewriting stays; only the
+    // store's own change is added to it.
     struct Case {
         const char* Name;
         std::function<void(const std::string& path)> Meanwhile;
+        std::string Expected;
     };
     const Case cases[] = {
-        {"removed", [](const std::string& path) { fs::remove(path); }},
+        {"removed", [](const std::string& path) { fs::remove(path); },
+         "[RecordDefs]\r\nnew=/C=2\r\n\r\n"},
         {"replaced by another program",
-         [](const std::string& path) { WriteBytes(path, "[Other]\r\nk=changed\r\n"); }},
-        {"moved away", [](const std::string& path) { fs::rename(path, path + ".moved"); }},
+         [](const std::string& path) { WriteBytes(path, "[Other]\r\nk=changed\r\n"); },
+         "[Other]\r\nk=changed\r\n\r\n[RecordDefs]\r\nnew=/C=2\r\n\r\n"},
+        {"moved away", [](const std::string& path) { fs::rename(path, path + ".moved"); },
+         "[RecordDefs]\r\nnew=/C=2\r\n\r\n"},
+        {"changed in the same section",
+         [](const std::string& path) {
+             WriteBytes(path, "[RecordDefs]\r\nlong=/N=51\r\nother=/N=7\r\n\r\n[Last]\r\nz=9\r\n");
+         },
+         "[RecordDefs]\r\nlong=/N=51\r\nother=/N=7\r\nnew=/C=2\r\n\r\n[Last]\r\nz=9\r\n\r\n"},
     };
     for (const Case& c : cases) {
         TTempDir dir;
@@ -294,9 +306,9 @@ TEST(VxIniFaults, AFileChangedAfterLoadingIsWrittenAnewFromMemory) {
         c.Meanwhile(path);
         store.WriteString("RecordDefs", "new", "/C=2");
         store.UpdateFile();
-        EXPECT_EQ(ReadBytes(path), "[RecordDefs]\r\nshort list=/N=5 /F=1,#59\r\nlong=/N=50\r\n"
-                                   "new=/C=2\r\n\r\n[Other]\r\nk=1\r\n\r\n[Last]\r\nz=9\r\n\r\n")
-            << c.Name;
+        EXPECT_EQ(ReadBytes(path), c.Expected) << c.Name;
+        // The store holds what it wrote.
+        EXPECT_EQ(store.ReadString("RecordDefs", "short list", "-"), "-") << c.Name;
     }
 
     // With its folder gone too, the rewrite fails, keeps everything, and succeeds once the
@@ -310,11 +322,105 @@ TEST(VxIniFaults, AFileChangedAfterLoadingIsWrittenAnewFromMemory) {
     store.WriteString("Last", "z", "10");
     EXPECT_EQ(IoErrorOf([&] { store.UpdateFile(); }).Message(), "File not found");
     EXPECT_TRUE(store.Modified());
+    EXPECT_EQ(store.ReadString("RecordDefs", "long", ""), "/N=50");
     fs::create_directory(dir.File("sub"));
     store.UpdateFile();
-    TVxIniFile back(path);
-    EXPECT_EQ(back.ReadString("RecordDefs", "long", ""), "/N=50");
-    EXPECT_EQ(back.ReadString("Last", "z", ""), "10");
+    EXPECT_EQ(ReadBytes(path), "[Last]\r\nz=10\r\n\r\n");
+}
+
+/// Runs action and gives the message of the Exception it raises; fails the test when it raises
+/// none, or an EInOutError.
+std::string MessageOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const EInOutError& error) {
+        ADD_FAILURE() << "EInOutError " << error.Message();
+        return {};
+    } catch (const Exception& error) {
+        return error.Message();
+    }
+    ADD_FAILURE() << "no Exception";
+    return {};
+}
+
+TEST(VxIniFaults, OnlyRegularFilesOfASaneSizeAreRead) {
+    // Each would never end, block, or fill the memory if it were read as a file.
+    struct Case {
+        const char* Name;
+        std::function<std::string(const TTempDir&)> MakePath;
+        std::string Text;
+    };
+    const std::string tooLarge = "Settings file too large";
+    const Case cases[] = {
+        {"an endless device", [](const TTempDir&) { return std::string("/dev/zero"); },
+         "Not a regular file: /dev/zero"},
+        {"a pipe without a writer",
+         [](const TTempDir& dir) {
+             const std::string path = dir.File("fifo.ini");
+             EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0);
+             return path;
+         },
+         "Not a regular file: "},
+        {"a link to a device",
+         [](const TTempDir& dir) {
+             fs::create_symlink("/dev/urandom", dir.File("random.ini"));
+             return dir.File("random.ini");
+         },
+         "Not a regular file: "},
+        {"a sparse file of 257 MB",
+         [](const TTempDir& dir) {
+             const std::string path = dir.File("huge.ini");
+             WriteBytes(path, "[s]\r\nk=1\r\n");
+             fs::resize_file(path, std::uintmax_t{257} * 1024 * 1024);
+             return path;
+         },
+         tooLarge},
+    };
+    for (const Case& c : cases) {
+        TTempDir dir;
+        const std::string bad = c.MakePath(dir);
+        const std::string expected = c.Text == tooLarge ? tooLarge : "Not a regular file: " + bad;
+        EXPECT_EQ(MessageOf([&] { TVxIniFile{bad}; }), expected) << c.Name;
+
+        // A store bound before writes its changes first and is bound to nothing after.
+        const std::string good = dir.File("good.ini");
+        TVxIniFile store(good);
+        store.WriteString("s", "k", "pending");
+        EXPECT_EQ(MessageOf([&] { store.SetFilePath(bad); }), expected) << c.Name;
+        EXPECT_EQ(store.FilePath(), "") << c.Name;
+        EXPECT_EQ(ReadBytes(good), "[s]\r\nk=pending\r\n\r\n") << c.Name;
+    }
+}
+
+TEST(VxIniFaults, ARewriteRefusesAFileThatIsNoLongerARegularOne) {
+    TTempDir dir;
+    const std::string path = dir.File("tabbit.ini");
+    WriteBytes(path, ThreeSections);
+    TVxIniFile store(path);
+    store.WriteString("RecordDefs", "new", "/C=2");
+    const Lines before = Written(store);
+    fs::remove(path);
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    EXPECT_EQ(MessageOf([&] { store.UpdateFile(); }), "Not a regular file: " + path);
+    EXPECT_TRUE(store.Modified());
+    EXPECT_EQ(Written(store), before);
+    EXPECT_EQ(dir.Names(), Lines{"tabbit.ini"});
+    fs::remove(path);
+    store.UpdateFile();
+    EXPECT_EQ(ReadBytes(path), "[RecordDefs]\r\nnew=/C=2\r\n\r\n");
+}
+
+TEST(VxIniFaults, APathIsUsedWithItsBytesUnchanged) {
+    // Not UTF-8: a conversion on the way would name another file.
+    TTempDir dir;
+    const std::string name = "bad\xff\xfe name.ini";
+    {
+        TVxIniFile store(dir.File(name));
+        store.WriteString("RecordDefs", "k", "/N=1");
+        store.UpdateFile();
+    }
+    EXPECT_EQ(dir.Names(), Lines{name});
+    EXPECT_EQ(TVxIniFile(dir.File(name)).ReadString("RecordDefs", "k", ""), "/N=1");
 }
 
 /// The checks of a rewrite broken off by the file-size limit, run in a child process
