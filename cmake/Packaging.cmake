@@ -36,6 +36,8 @@ function(tabbit_gzip source)
     set(TABBIT_GZIPPED ${TABBIT_GZIPPED} ${copy}.gz PARENT_SCOPE)
 endfunction()
 
+# A page that turns up later is picked up by the next build, which configures again.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${TABBIT_PACKAGING_DIR})
 foreach(page tabbit.1 tabbit-gen.1)
     if(EXISTS ${TABBIT_PACKAGING_DIR}/${page})
         tabbit_gzip(${TABBIT_PACKAGING_DIR}/${page})
