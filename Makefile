@@ -61,8 +61,8 @@ clean:
 
 # The Debian package of the Release build: build/release/tabbit_<version>_<arch>.deb, checked
 # for its contents and by lintian and appstreamcli; an error or a warning fails the goal.
-VERSION := $(word 3,$(shell grep -m1 -o 'tabbit VERSION [0-9.]*' CMakeLists.txt))
-DEB     := $(RELEASE)/tabbit_$(VERSION)_$(shell dpkg --print-architecture).deb
+DEB = $(RELEASE)/tabbit_$(word 3,$(shell grep -m1 -o 'tabbit VERSION [0-9.]*' CMakeLists.txt))_$(shell \
+    dpkg --print-architecture).deb
 .PHONY: package
 package: setup-package build-release
 	cd $(RELEASE) && cpack -G DEB

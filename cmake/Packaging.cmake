@@ -61,15 +61,17 @@ add_custom_target(tabbit_packaging_docs ALL DEPENDS ${TABBIT_GZIPPED})
 
 # A stripped install (`cmake --install --strip`, and every package) also drops the sections
 # that only record the compiler's version, as Debian's own packages do.
-install(CODE "
-    if(CMAKE_INSTALL_DO_STRIP)
-        foreach(program tabbit tabbit-gen)
-            execute_process(
-                COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
-                        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\"
-                COMMAND_ERROR_IS_FATAL ANY)
-        endforeach()
-    endif()")
+if(CMAKE_STRIP)
+    install(CODE "
+        if(CMAKE_INSTALL_DO_STRIP)
+            foreach(program tabbit tabbit-gen)
+                execute_process(
+                    COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+                            \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\"
+                    COMMAND_ERROR_IS_FATAL ANY)
+            endforeach()
+        endif()")
+endif()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tabbit)
