@@ -2,21 +2,31 @@
 # The two commands that do everything on a fresh Debian machine:
 #   make run   installs what is missing, builds (Release) and starts the program
 #   make test  installs what is missing, builds (with sanitizers) and runs every test
+# Each goal installs only the Debian packages it needs (scripts/setup.sh).
 
 JOBS    ?= $(shell nproc)
 RELEASE := build/release
 TESTING := build/test
 NOQT    := build/noqt
 
-.PHONY: all setup run test build-release build-test check-noqt bench format clean
+.PHONY: all setup setup-test setup-fuzz setup-bench setup-package run test build-release \
+    build-test check-noqt bench format clean
 
 all: build-release
 
 setup:
-	@bash scripts/setup.sh
+	@bash scripts/setup.sh run
+setup-test:
+	@bash scripts/setup.sh test
+setup-fuzz:
+	@bash scripts/setup.sh fuzz
+setup-bench:
+	@bash scripts/setup.sh bench
+setup-package:
+	@bash scripts/setup.sh package
 
 $(RELEASE)/CMakeCache.txt:
-	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DTABBIT_TESTS=OFF -DTABBIT_BENCH=ON
+	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DTABBIT_TESTS=OFF
 
 $(TESTING)/CMakeCache.txt:
 	cmake -S . -B $(TESTING) -DCMAKE_BUILD_TYPE=Debug -DTABBIT_SANITIZE=ON
@@ -24,20 +34,23 @@ $(TESTING)/CMakeCache.txt:
 build-release: setup $(RELEASE)/CMakeCache.txt
 	cmake --build $(RELEASE) -j$(JOBS)
 
-build-test: setup $(TESTING)/CMakeCache.txt
+build-test: setup-test $(TESTING)/CMakeCache.txt
 	cmake --build $(TESTING) -j$(JOBS)
 
 run: build-release
 	$(RELEASE)/bin/tabbit
 
 # The record engine and the settings-file engine must build without Qt.
-check-noqt: setup
+check-noqt: setup-test
 	cmake -S . -B $(NOQT) -DCMAKE_BUILD_TYPE=Debug -DTABBIT_QT=OFF > /dev/null
 
 test: build-test check-noqt
 	cd $(TESTING) && ctest --output-on-failure -j$(JOBS)
 
-bench: build-release
+# The benchmarks are built in the Release tree, which then keeps building them.
+bench: setup-bench build-release
+	cmake -S . -B $(RELEASE) -DTABBIT_BENCH=ON > /dev/null
+	cmake --build $(RELEASE) -j$(JOBS)
 	bash bench/run_benchmarks.sh $(RELEASE)
 
 # The faker libraries of JavaScript (npm, into build/peers) and Python (Debian) on tabbit-gen's
@@ -54,10 +67,14 @@ format:
 clean:
 	rm -rf build
 
-# The Debian package of the Release build: build/release/tabbit_<version>_<arch>.deb.
+# The Debian package of the Release build: build/release/tabbit_<version>_<arch>.deb, checked
+# for its contents and by lintian and appstreamcli; an error or a warning fails the goal.
+DEB = $(RELEASE)/tabbit_$(word 3,$(shell grep -m1 -o 'tabbit VERSION [0-9.]*' CMakeLists.txt))_$(shell \
+    dpkg --print-architecture).deb
 .PHONY: package
-package: build-release
+package: setup-package build-release
 	cd $(RELEASE) && cpack -G DEB
+	sh tests/package/test_package.sh $(DEB)
 
 # Fuzzing (clang-14 with libclang-rt-14-dev): builds the libFuzzer targets of tests/fuzz and
 # runs each for FUZZ_SECONDS seconds on a scratch copy of its seed corpus, so that the
@@ -74,7 +91,7 @@ $(FUZZ)/CMakeCache.txt:
 	    -DTABBIT_QT=OFF -DTABBIT_TESTS=OFF -DTABBIT_FUZZ=ON
 
 .PHONY: fuzz
-fuzz: setup $(FUZZ)/CMakeCache.txt
+fuzz: setup-fuzz $(FUZZ)/CMakeCache.txt
 	cmake --build $(FUZZ) -j$(JOBS)
 	@set -e; for entry in $(FUZZ_TARGETS); do \
 	    target=$${entry%%:*}; maxlen=$${entry##*:}; \

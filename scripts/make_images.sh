@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Draws the program's pictures with ImageMagick: the about box's picture (a sheet of random
-# characters with a die in front of it, 120 by 125 pixels, 16 colours) and the desktop icon
-# (the same motif, 256 and 48 pixels). The results are kept in the repository; run this only
-# to change them.
+# Draws the about box's picture with ImageMagick: a sheet of random characters with a die in
+# front of it, 120 by 125 pixels, 16 colours. The result is kept in the repository; run this
+# only to change it. The desktop icon is drawn as an SVG and rendered by make_icons.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -50,17 +49,3 @@ convert "$tmp/sheet.png" \
     "$tmp/die.png" -geometry +54+56 -composite \
     -channel A -threshold 50% +channel -dither None -colors 16 PNG8:about/Image2.png
 
-# The desktop icon: a sheet of three rows with the die over its corner.
-convert -size 256x256 xc:none \
-    -fill white -stroke '#303030' -strokewidth 6 -draw 'roundrectangle 16,24 200,216 14,14' \
-    -fill '#1f4e9c' -stroke none -draw 'roundrectangle 19,27 197,70 11,11' \
-    -draw 'rectangle 19,56 197,70' \
-    -fill '#9aa5b5' -draw 'rectangle 36,92 180,106' -draw 'rectangle 36,130 150,144' \
-    -draw 'rectangle 36,168 120,182' \
-    "$tmp/sheet256.png"
-convert -size 150x150 xc:none -draw "$(die 128)" -background none -rotate -14 "$tmp/die256.png"
-convert "$tmp/sheet256.png" "$tmp/die256.png" -geometry +96+96 -composite \
-    -resize 256x256 "$tmp/icon256.png"
-mkdir -p packaging/icons/256 packaging/icons/48
-convert "$tmp/icon256.png" -extent 256x256 -depth 8 packaging/icons/256/tabbit.png
-convert "$tmp/icon256.png" -filter Lanczos -resize 48x48 -depth 8 packaging/icons/48/tabbit.png

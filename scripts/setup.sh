@@ -1,14 +1,41 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Installs, from Debian's packages, whatever the build and the tests need and is missing.
+# Installs, from Debian's packages, what one goal of the Makefile needs and is missing:
+#   setup.sh run       building and running the programs (the default)
+#   setup.sh test      the above, and the tests
+#   setup.sh fuzz      the fuzzing build (clang with libFuzzer)
+#   setup.sh bench     the above run set, and the benchmarks
+#   setup.sh package   the above run set, and building and checking the Debian package
+#   setup.sh all       everything
 # Does nothing when everything is present. Without root it prints the one command to run.
 set -euo pipefail
 
-packages=(cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-    libbenchmark-dev xvfb xauth clang-14 libclang-rt-14-dev xfonts-base fonts-dejavu-core dpkg-dev)
+run=(cmake g++ make pkg-config qt6-base-dev libgl-dev qt6-qpa-plugins fonts-dejavu-core)
+# The widget tests draw on the offscreen platform with real fonts; the install test validates
+# the desktop entry and the AppStream data; GNU parallel runs tabbit-gen's parts side by side.
+test=("${run[@]}" libgtest-dev libgmock-dev xvfb xauth xfonts-base parallel
+    desktop-file-utils appstream)
+fuzz=(cmake make clang-14 libclang-rt-14-dev)
+bench=("${run[@]}" libbenchmark-dev)
+# CPack needs dpkg-shlibdeps (dpkg-dev) and file to work out the package's dependencies.
+package=("${run[@]}" dpkg-dev file lintian appstream desktop-file-utils)
+
+goal=${1:-run}
+case $goal in
+run) packages=("${run[@]}") ;;
+test) packages=("${test[@]}") ;;
+fuzz) packages=("${fuzz[@]}") ;;
+bench) packages=("${bench[@]}") ;;
+package) packages=("${package[@]}") ;;
+all) packages=("${test[@]}" "${fuzz[@]}" "${bench[@]}" "${package[@]}") ;;
+*)
+    echo "usage: setup.sh [run|test|fuzz|bench|package|all]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
-for p in "${packages[@]}"; do
+for p in $(printf '%s\n' "${packages[@]}" | sort -u); do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
         missing+=("$p")
     fi

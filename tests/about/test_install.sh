@@ -19,10 +19,29 @@ fail() {
 "$cmake" --install "$build" --prefix "$prefix" >"$tmp/install.log" 2>&1 ||
     { cat "$tmp/install.log" >&2; fail "cmake --install"; }
 
-for f in bin/tabbit bin/tabbit-gen share/applications/tabbit.desktop \
-    share/icons/hicolor/48x48/apps/tabbit.png share/icons/hicolor/256x256/apps/tabbit.png \
-    share/man/man1/tabbit-gen.1 share/tabbit/help/index.html share/tabbit/help/contents.html; do
+icons=share/icons/hicolor
+for f in bin/tabbit bin/tabbit-gen share/applications/org.tabbit.tabbit.desktop \
+    share/metainfo/org.tabbit.tabbit.metainfo.xml $icons/scalable/apps/org.tabbit.tabbit.svg \
+    share/man/man1/tabbit-gen.1.gz share/tabbit/help/index.html share/tabbit/help/contents.html; do
     [ -f "$prefix/$f" ] || fail "$f is not installed"
+done
+for size in 16 32 48 64 128 256; do
+    icon=$icons/${size}x$size/apps/org.tabbit.tabbit.png
+    [ -f "$prefix/$icon" ] || fail "$icon is not installed"
+    if command -v file >/dev/null 2>&1; then
+        file "$prefix/$icon" | grep -q "PNG image data, $size x $size," || fail "$icon: $(file -b "$prefix/$icon")"
+    fi
+done
+# Manual pages are installed compressed, as man expects them.
+for page in "$prefix"/share/man/man1/*; do
+    case $page in
+    *.1.gz) gzip -t "$page" || fail "${page#"$prefix"/} is not gzip data" ;;
+    *) fail "${page#"$prefix"/} is not a compressed manual page" ;;
+    esac
+done
+# What only the Debian package carries stays out of a plain install.
+for f in share/doc/tabbit/copyright share/lintian; do
+    [ ! -e "$prefix/$f" ] || fail "$f is installed outside the package"
 done
 # The help pages belong to the program's data folder, not among the programs.
 [ ! -e "$prefix/bin/help" ] || fail "bin/help is installed"
@@ -49,7 +68,11 @@ lines=$(grep -c '^[0-9][0-9][0-9][0-9];$' records.txt) || true
 [ "$lines" = 5 ] || fail "records.txt holds $lines of the 5 records: $(cat records.txt)"
 
 if command -v desktop-file-validate >/dev/null 2>&1; then
-    desktop-file-validate "$prefix/share/applications/tabbit.desktop" || fail "desktop entry"
+    desktop-file-validate "$prefix/share/applications/org.tabbit.tabbit.desktop" || fail "desktop entry"
+fi
+if command -v appstreamcli >/dev/null 2>&1; then
+    appstreamcli validate --pedantic --no-net "$prefix/share/metainfo/org.tabbit.tabbit.metainfo.xml" >"$tmp/appstream.log" 2>&1 ||
+        { cat "$tmp/appstream.log" >&2; fail "AppStream data"; }
 fi
 
 echo "installed tree works"
