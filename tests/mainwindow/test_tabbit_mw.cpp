@@ -30,6 +30,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -148,6 +149,9 @@ private slots:
     void f1OpensHelpEverywhere();
     void helpButtonPrefersTheContentsFile();
 
+    void textsFitAtDesktopFonts_data();
+    void textsFitAtDesktopFonts();
+
 private:
     template <class T> T* Child(const char* name) const {
         T* child = F->findChild<T*>(name);
@@ -253,7 +257,9 @@ void TestMainWindow::ExpectIdle() const {
 
 void TestMainWindow::startsWithItsDefaults() {
     QCOMPARE(F->windowTitle(), "Create file with random records");
-    QCOMPARE(F->size(), QSize(431, 480));
+    // The design size, grown with the window's font.
+    QCOMPARE(F->size(), F->Scale().Size({431, 480}));
+    QCOMPARE(F->minimumSize(), F->size());
     QCOMPARE(Child<QLineEdit>("EditDateFormat")->text(), "D/M/YYYY");
     QCOMPARE(Child<QLineEdit>("VxNumEditRecords")->text(), "100");
     QCOMPARE(Child<QLineEdit>("EditCharset")->text(), ToQString(Umlauts));
@@ -332,12 +338,25 @@ void TestMainWindow::controlsSitAtTheirDesignPlaces() {
     QFETCH(QString, name);
     QFETCH(QRect, design);
     QFETCH(QRect, enlarged);
+    // The design geometry is grown with the window's font; enlarging the window moves and
+    // widens the anchored controls by exactly as much as the window grows.
     auto* control = Child<QWidget>(name.toLatin1().constData());
-    QCOMPARE(control->geometry(), design);
-    F->resize(531, 560);
-    QTRY_COMPARE(control->geometry(), enlarged);
-    F->resize(431, 480);
-    QTRY_COMPARE(control->geometry(), design);
+    QRect scaled = F->Scale().Rect(design);
+    // A one-line control too low for its style's frames is as high as it needs to be, about
+    // the same middle.
+    const int missing = control->sizeHint().height() - scaled.height();
+    if (missing > 0 && name != "StringGrid1" && name != "Memo1" && name != "RadioGroupEOL" &&
+        name != "Gauge1")
+        scaled.adjust(0, -missing / 2, 0, missing - missing / 2);
+    const QRect grown =
+        scaled.translated(enlarged.topLeft() - design.topLeft())
+            .adjusted(0, 0, enlarged.width() - design.width(), enlarged.height() - design.height());
+    const QSize size = F->size();
+    QCOMPARE(control->geometry(), scaled);
+    F->resize(size + QSize(100, 80));
+    QTRY_COMPARE(control->geometry(), grown);
+    F->resize(size);
+    QTRY_COMPARE(control->geometry(), scaled);
 }
 
 void TestMainWindow::tabOrderAndLabelBuddies() {
@@ -401,11 +420,12 @@ void TestMainWindow::gridIsSetUp() {
     QCOMPARE(ToQString(F->Cells(0, 42)), " 42");
     QCOMPARE(ToQString(F->Cells(0, 512)), "512");
     QCOMPARE(Row(1), QStringList({"", "", ""}));
+    // The design sizes, grown with the window's font.
     const int widths[] = {45, 145, 55, 140};
     for (int c = 0; c < 4; ++c)
-        QCOMPARE(Grid()->columnWidth(c), widths[c]);
-    QCOMPARE(Grid()->rowHeight(0), 18);
-    QCOMPARE(Grid()->horizontalHeader()->height(), 18);
+        QCOMPARE(Grid()->columnWidth(c), F->Scale().Horz(widths[c]));
+    QCOMPARE(Grid()->rowHeight(0), F->Scale().Vert(18));
+    QCOMPARE(Grid()->horizontalHeader()->height(), F->Scale().Vert(18));
     for (int c = 0; c < 2; ++c) {
         const Qt::ItemFlags flags = Grid()->item(0, c)->flags();
         QVERIFY(!(flags & Qt::ItemIsEditable));
@@ -1299,6 +1319,82 @@ void TestMainWindow::helpButtonPrefersTheContentsFile() {
     SetHelpViewer(previous);
     QCOMPARE(viewer.Commands,
              (std::vector<THelpCommand>{HELP_CONTENTS, HELP_FINDER, HELP_CONTENTS}));
+}
+
+// ---------------------------------------------------------------------------------------
+// The desktop's font
+
+void TestMainWindow::textsFitAtDesktopFonts_data() {
+    QTest::addColumn<int>("points");
+    for (int points : {8, 10, 12, 14, 16})
+        QTest::addRow("%d pt", points) << points;
+}
+
+void TestMainWindow::textsFitAtDesktopFonts() {
+    QFETCH(int, points);
+    struct TRestoreFont {
+        QFont Font = QApplication::font();
+        ~TRestoreFont() { QApplication::setFont(Font); }
+    } restore;
+    QFont desktop("DejaVu Sans");
+    desktop.setPointSize(points);
+    QApplication::setFont(desktop);
+    F = std::make_unique<TFormMain>();
+    F->show();
+    QVERIFY(QTest::qWaitForWindowExposed(F.get()));
+
+    // The window shows the desktop's font at its own size, the memo a fixed-pitch one.
+    QCOMPARE(F->font().pointSize(), points);
+    const QFont memoFont = Child<TMemo>("Memo1")->font();
+    QCOMPARE(memoFont.pointSize(), points);
+    const QFontMetrics memoMetrics(memoFont);
+    QCOMPARE(memoMetrics.horizontalAdvance('i'), memoMetrics.horizontalAdvance('W'));
+
+    // No caption is cut off: every text's size hint fits the box it was given.
+    QStringList clipped;
+    const auto check = [&](QWidget* w, QSize needed) {
+        if (w->isVisible() && (needed.width() > w->width() || needed.height() > w->height()))
+            clipped << QString("%1 needs %2x%3, has %4x%5")
+                           .arg(w->objectName())
+                           .arg(needed.width())
+                           .arg(needed.height())
+                           .arg(w->width())
+                           .arg(w->height());
+    };
+    for (QLabel* label : F->findChildren<QLabel*>())
+        check(label, label->sizeHint());
+    for (QRadioButton* radio : F->findChildren<QRadioButton*>())
+        check(radio, radio->sizeHint());
+    // A push button's hint has a minimum width of the style's beyond its text; the text with
+    // the style's margins is what has to fit.
+    for (QPushButton* button : F->findChildren<QPushButton*>()) {
+        const int margin = button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+        check(button, QSize(button->fontMetrics().horizontalAdvance(button->text()) + 2 * margin,
+                            button->sizeHint().height()));
+    }
+    for (QLineEdit* edit : F->findChildren<QLineEdit*>())
+        check(edit, QSize(0, edit->sizeHint().height()));
+    check(Child<TGauge>("Gauge1"), QSize(0, F->fontMetrics().height()));
+    // The grid's titles and the longest field type fit their columns, a row its text.
+    const QFontMetrics metrics(Grid()->font());
+    const auto column = [&](int col, const QString& text) {
+        if (metrics.horizontalAdvance(text) + 4 > Grid()->columnWidth(col))
+            clipped << "column " + QString::number(col) + ": " + text;
+    };
+    for (int c = 0; c < 4; ++c)
+        column(c, ToQString(F->Cells(c, 0)));
+    for (const TTextTypeOpt& opt : TextTypeOpts)
+        column(1, QString::fromLatin1(opt.Caption));
+    if (metrics.height() > Grid()->rowHeight(0))
+        clipped << "row height";
+    QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join("; ")));
+
+    // At the common 10 points the window fits a 1366 x 768 screen with its title bar and a
+    // panel.
+    if (points == 10) {
+        QVERIFY(F->width() <= 1366);
+        QVERIFY2(F->height() + 60 <= 768, qPrintable(QString::number(F->height())));
+    }
 }
 
 int main(int argc, char** argv) {
