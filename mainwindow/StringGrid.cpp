@@ -48,6 +48,19 @@ public:
         return editor;
     }
 
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        // Ctrl+Tab and Ctrl+Shift+Tab leave the grid; the delegate would take them for Tab
+        // and move to the next cell.
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+                (key->modifiers() & Qt::ControlModifier))
+                return false;
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
+
 private:
     TStringGrid* FGrid;
 };

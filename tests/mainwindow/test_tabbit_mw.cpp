@@ -18,6 +18,7 @@
 #include "platform/HelpViewer.h"
 #include "platform/Latin1.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QClipboard>
 #include <QCursor>
@@ -151,6 +152,21 @@ private slots:
 
     void textsFitAtDesktopFonts_data();
     void textsFitAtDesktopFonts();
+
+    void menuKeysOpenThePopupForTheCurrentRow_data();
+    void menuKeysOpenThePopupForTheCurrentRow();
+    void controlTabLeavesTheGrid_data();
+    void controlTabLeavesTheGrid();
+    void altShiftArrowsExchangeRows();
+    void arrowKeysMoveTheFocusIntoTheOutputTarget();
+    void ctrlASelectsTheCellText_data();
+    void ctrlASelectsTheCellText();
+
+    void windowIsAWindowNamedByItsCaption();
+    void controlsHaveAccessibleNames();
+    void gaugeReportsItsValue();
+    void gridReportsTitlesAndCells();
+    void memoOffersItsLinesAsText();
 
 private:
     template <class T> T* Child(const char* name) const {
@@ -1395,6 +1411,270 @@ void TestMainWindow::textsFitAtDesktopFonts() {
         QVERIFY(F->width() <= 1366);
         QVERIFY2(F->height() + 60 <= 768, qPrintable(QString::number(F->height())));
     }
+}
+
+// ---------------------------------------------------------------------------------------
+// The keyboard alone
+
+void TestMainWindow::menuKeysOpenThePopupForTheCurrentRow_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<bool>("inEditor");
+    QTest::newRow("menu key in the editor") << int(Qt::Key_Menu) << Qt::KeyboardModifiers() << true;
+    QTest::newRow("menu key on the grid") << int(Qt::Key_Menu) << Qt::KeyboardModifiers() << false;
+    QTest::newRow("shift+f10 in the editor")
+        << int(Qt::Key_F10) << Qt::KeyboardModifiers(Qt::ShiftModifier) << true;
+    QTest::newRow("shift+f10 on the grid")
+        << int(Qt::Key_F10) << Qt::KeyboardModifiers(Qt::ShiftModifier) << false;
+}
+
+void TestMainWindow::menuKeysOpenThePopupForTheCurrentRow() {
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(bool, inEditor);
+    SetRow(40, "", "12", "leftover");
+    // The current row lies out of view: the menu brings it into view first.
+    Grid()->setFocus();
+    Grid()->setCurrentCell(39, 3);
+    if (!inEditor)
+        Grid()->setFocus();
+    QWidget* target = QApplication::focusWidget();
+    QCOMPARE(target != Grid(), inEditor);
+    QTest::keyClick(target, Qt::Key(key), modifiers);
+    QMenu* menu = OpenMenu();
+    QVERIFY(menu);
+    const QRect typeCell = Grid()->CellRect(1, 40);
+    QVERIFY(Grid()->rect().contains(typeCell));
+    QCOMPARE(menu->pos().x(), Grid()->mapToGlobal(typeCell.bottomLeft()).x());
+    // The choice acts on that row, even when the current cell has moved meanwhile.
+    Grid()->setCurrentCell(2, 2);
+    Choose(miNumeric);
+    QCOMPARE(Row(40), QStringList({"numeric (0..9)", "12", ""}));
+    QCOMPARE(Row(3), QStringList({"", "", ""}));
+}
+
+void TestMainWindow::controlTabLeavesTheGrid_data() {
+    QTest::addColumn<bool>("inEditor");
+    QTest::newRow("from the cell editor") << true;
+    QTest::newRow("from the grid") << false;
+}
+
+void TestMainWindow::controlTabLeavesTheGrid() {
+    QFETCH(bool, inEditor);
+    const auto enterGrid = [&] {
+        Grid()->setFocus();
+        Grid()->setCurrentCell(5, 2);
+        if (!inEditor)
+            Grid()->setFocus();
+        return QApplication::focusWidget();
+    };
+    QTest::keyClick(enterGrid(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(QApplication::focusWidget(), Child<QWidget>("EditDateFormat"));
+    QTest::keyClick(enterGrid(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), Child<QWidget>("EditCharset"));
+    // Tab alone still moves between the cells.
+    QTest::keyClick(enterGrid(), Qt::Key_Tab);
+    QVERIFY(Grid()->isAncestorOf(QApplication::focusWidget()) ||
+            QApplication::focusWidget() == Grid());
+    QCOMPARE(Grid()->currentRow(), 5);
+    QCOMPARE(Grid()->currentColumn(), 3);
+}
+
+void TestMainWindow::altShiftArrowsExchangeRows() {
+    for (int r = 1; r <= 4; ++r)
+        SetRow(r, "fixed string", std::to_string(r), FromQString(QString("s%1").arg(r)));
+    const auto press = [&](Qt::Key key) {
+        QTest::keyClick(QApplication::focusWidget(), key, Qt::AltModifier | Qt::ShiftModifier);
+    };
+    Grid()->setFocus();
+    Grid()->setCurrentCell(2, 3); // row 3
+    press(Qt::Key_Up);
+    QCOMPARE(Row(2), QStringList({"fixed string", "3", "s3"}));
+    QCOMPARE(Row(3), QStringList({"fixed string", "2", "s2"}));
+    // The current cell goes with the row, so the next stroke moves it on.
+    QCOMPARE(Grid()->currentRow(), 1);
+    QCOMPARE(Grid()->currentColumn(), 3);
+    press(Qt::Key_Up);
+    QCOMPARE(Row(1), QStringList({"fixed string", "3", "s3"}));
+    QCOMPARE(Row(2), QStringList({"fixed string", "1", "s1"}));
+    // Row 1 has no row above it.
+    press(Qt::Key_Up);
+    QCOMPARE(Row(1), QStringList({"fixed string", "3", "s3"}));
+    QCOMPARE(Grid()->currentRow(), 0);
+    press(Qt::Key_Down);
+    press(Qt::Key_Down);
+    QCOMPARE(Row(1), QStringList({"fixed string", "1", "s1"}));
+    QCOMPARE(Row(2), QStringList({"fixed string", "2", "s2"}));
+    QCOMPARE(Row(3), QStringList({"fixed string", "3", "s3"}));
+    QCOMPARE(Row(4), QStringList({"fixed string", "4", "s4"}));
+    // Nor has row 512 one below it.
+    SetRow(512, "blank", "9", "");
+    Grid()->setCurrentCell(511, 2);
+    press(Qt::Key_Down);
+    QCOMPARE(Row(512), QStringList({"blank", "9", ""}));
+    QCOMPARE(ToQString(F->Cells(0, 3)), "  3");
+}
+
+void TestMainWindow::arrowKeysMoveTheFocusIntoTheOutputTarget() {
+    auto* file = Child<QRadioButton>("VxRadioBtnFile");
+    auto* memo = Child<QRadioButton>("VxRadioBtnMemo");
+    file->setFocus();
+    QTest::keyClick(file, Qt::Key_Left);
+    QVERIFY(memo->isChecked());
+    QCOMPARE(QApplication::focusWidget(), Child<QWidget>("Memo1"));
+    memo->setFocus();
+    QTest::keyClick(memo, Qt::Key_Right);
+    QVERIFY(file->isChecked());
+    QCOMPARE(QApplication::focusWidget(), Child<QWidget>("EditFileName"));
+    // The end-of-line choice stays where it was.
+    QCOMPARE(Child<TRadioGroup>("RadioGroupEOL")->ItemIndex(), 0);
+}
+
+void TestMainWindow::ctrlASelectsTheCellText_data() {
+    QTest::addColumn<int>("col");
+    QTest::addColumn<bool>("inEditor");
+    QTest::newRow("size, grid") << 2 << false;
+    QTest::newRow("size, editor") << 2 << true;
+    QTest::newRow("string, grid") << 3 << false;
+    QTest::newRow("string, editor") << 3 << true;
+}
+
+void TestMainWindow::ctrlASelectsTheCellText() {
+    QFETCH(int, col);
+    QFETCH(bool, inEditor);
+    SetRow(4, "numeric (0..9)", "12", "text");
+    Grid()->setFocus();
+    Grid()->setCurrentCell(3, col);
+    if (!inEditor)
+        Grid()->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    QVERIFY(editor);
+    QVERIFY(Grid()->isAncestorOf(editor));
+    QCOMPARE(editor->selectedText(), ToQString(F->Cells(col, 4)));
+    // Only the current cell is selected, not the table.
+    QVERIFY(Grid()->selectionModel()->selectedIndexes().size() <= 1);
+    QCOMPARE(Row(4), QStringList({"numeric (0..9)", "12", "text"}));
+}
+
+// ---------------------------------------------------------------------------------------
+// A screen reader
+
+void TestMainWindow::windowIsAWindowNamedByItsCaption() {
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(F.get());
+    QVERIFY(window);
+    QCOMPARE(window->role(), QAccessible::Window);
+    QCOMPARE(window->text(QAccessible::Name), QString("Create file with random records"));
+}
+
+void TestMainWindow::controlsHaveAccessibleNames() {
+    struct TExpected {
+        const char* Control;
+        const char* Name;
+        const char* Description;
+    };
+    const TExpected expected[] = {
+        {"VxNumEditRecords", "Record Count:", ""},
+        {"EditCharset", "User defined character set:",
+         "used in conjunction with field type \"letter union user def' charset\" "},
+        {"StringGrid1", "Record Definition:", "right-click to select field type"},
+        {"EditDateFormat", "Date Format:", ""},
+        {"RadioGroupEOL", "end-of-line", "coding EOL type"},
+        {"RadioGroupEOLItem1", "LF (UNIX)", ""},
+        {"VxRadioBtnMemo", "Output in memo", ""},
+        {"VxRadioBtnFile", "Output on file", ""},
+        {"EditFileName", "Output on file", ""},
+        {"Memo1", "Output in memo", ""},
+        {"ButtonStart", "Start", "start record generation"},
+        {"ButtonAbort", "Abort", "abort record generation"},
+        {"ButtonHelp", "Help", "display help"},
+        {"ButtonAbout", "About", "about the author"},
+        {"ButtonManage", "Manage Definitions", "save or load record definitions"},
+        {"Gauge1", "Progress", ""},
+    };
+    for (const TExpected& e : expected) {
+        QAccessibleInterface* iface =
+            QAccessible::queryAccessibleInterface(Child<QWidget>(e.Control));
+        QVERIFY2(iface, e.Control);
+        QCOMPARE(iface->text(QAccessible::Name), QString(e.Name));
+        if (*e.Description)
+            QCOMPARE(iface->text(QAccessible::Description), QString(e.Description));
+    }
+}
+
+void TestMainWindow::gaugeReportsItsValue() {
+    auto* gauge = Child<TGauge>("Gauge1");
+    gauge->SetMax(500);
+    gauge->SetPosition(200);
+    gauge->Refresh();
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(gauge);
+    QVERIFY(iface);
+    QAccessibleValueInterface* value = iface->valueInterface();
+    QVERIFY(value);
+    QCOMPARE(value->currentValue().toInt(), 200);
+    QCOMPARE(value->minimumValue().toInt(), 0);
+    QCOMPARE(value->maximumValue().toInt(), 500);
+}
+
+void TestMainWindow::gridReportsTitlesAndCells() {
+    SetRow(6, "random from string", "3", "abc");
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(Grid());
+    QVERIFY(iface);
+    QAccessibleTableInterface* table = iface->tableInterface();
+    QVERIFY(table);
+    QCOMPARE(table->columnCount(), 4);
+    QCOMPARE(table->rowCount(), 512);
+    const char* titles[] = {"Field #", "Field Type", "Field Size", "String (for fixed/random)"};
+    for (int c = 0; c < 4; ++c)
+        QCOMPARE(table->columnDescription(c), QString(titles[c]));
+    const char* cells[] = {"  6", "random from string", "3", "abc"};
+    for (int c = 0; c < 4; ++c) {
+        QAccessibleInterface* cell = table->cellAt(5, c);
+        QVERIFY(cell);
+        QCOMPARE(cell->text(QAccessible::Name), QString(cells[c]));
+    }
+}
+
+void TestMainWindow::memoOffersItsLinesAsText() {
+    auto* memo = Child<TMemo>("Memo1");
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(memo);
+    QVERIFY(iface);
+    QAccessibleTextInterface* text = iface->textInterface();
+    QVERIFY(text);
+    QVERIFY(iface->state().readOnly);
+    QCOMPARE(text->characterCount(), 0);
+    QCOMPARE(text->text(0, 0), QString());
+
+    memo->AddLine("12345;");
+    memo->AddLine("ab\rc");
+    memo->AddLine("");
+    memo->AddLine("xyz");
+    const QString all = QString("12345;\nab") + QChar(TMemo::CarriageReturnMark) + "c\n\nxyz";
+    QCOMPARE(text->characterCount(), all.size());
+    QCOMPARE(text->text(0, text->characterCount()), all);
+    // Any stretch of the text, line breaks included, reads as it stands in the whole.
+    for (int start = 0; start <= all.size(); ++start)
+        for (int end = start; end <= all.size(); ++end)
+            QCOMPARE(text->text(start, end), all.mid(start, end - start));
+    // A screen reader reads it line by line.
+    int start = -1;
+    int end = -1;
+    QCOMPARE(text->textAtOffset(8, QAccessible::LineBoundary, &start, &end),
+             QString("ab") + QChar(TMemo::CarriageReturnMark) + "c\n");
+    QCOMPARE(start, 7);
+    QCOMPARE(end, 12);
+    QCOMPARE(text->textAtOffset(13, QAccessible::LineBoundary, &start, &end), QString("xyz"));
+    QCOMPARE(start, 13);
+    QCOMPARE(end, 16);
+    // The selection is reported by whole lines.
+    QCOMPARE(text->selectionCount(), 0);
+    memo->SelectAll();
+    QCOMPARE(text->selectionCount(), 1);
+    text->selection(0, &start, &end);
+    QCOMPARE(start, 0);
+    QCOMPARE(end, all.size());
+    memo->ClearLines();
+    QCOMPARE(text->characterCount(), 0);
 }
 
 int main(int argc, char** argv) {
