@@ -390,6 +390,18 @@ void TFormMain::CreateControls() {
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName("PopupMenu1");
+    // The open menu takes the focus from the cell editor, which closes on that; once the menu
+    // is gone the focus would belong to the closed editor, that is to nobody. It goes back to
+    // the grid, into the current cell's editor.
+    connect(PopupMenu1, &QMenu::aboutToHide, this, [this] {
+        QTimer::singleShot(0, this, [this] {
+            const QWidget* focus = QApplication::focusWidget();
+            if (isActiveWindow() && (!focus || !focus->isVisible())) {
+                StringGrid1->setFocus(Qt::PopupFocusReason);
+                StringGrid1->edit(StringGrid1->currentIndex());
+            }
+        });
+    });
 
     Connect(ButtonStart, &QPushButton::clicked, [this] { ButtonStartClick(); });
     Connect(ButtonAbort, &QPushButton::clicked, [this] { ButtonAbortClick(); });

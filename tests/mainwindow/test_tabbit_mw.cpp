@@ -1451,6 +1451,10 @@ void TestMainWindow::menuKeysOpenThePopupForTheCurrentRow() {
     Choose(miNumeric);
     QCOMPARE(Row(40), QStringList({"numeric (0..9)", "12", ""}));
     QCOMPARE(Row(3), QStringList({"", "", ""}));
+    // The keyboard goes on where it was: in the current cell.
+    QTRY_VERIFY(Grid()->isAncestorOf(QApplication::focusWidget()));
+    QTest::keyClicks(QApplication::focusWidget(), "7");
+    QCOMPARE(ToQString(F->Cells(2, 3)), "7");
 }
 
 void TestMainWindow::controlTabLeavesTheGrid_data() {
