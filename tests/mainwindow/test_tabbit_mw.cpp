@@ -1405,6 +1405,16 @@ void TestMainWindow::textsFitAtDesktopFonts() {
         clipped << "row height";
     QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join("; ")));
 
+    // Nor does a control cover another.
+    QStringList overlapping;
+    const QList<QWidget*> controls = F->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (qsizetype i = 0; i < controls.size(); ++i)
+        for (qsizetype j = i + 1; j < controls.size(); ++j)
+            if (controls[i]->isVisible() && controls[j]->isVisible() &&
+                controls[i]->geometry().intersects(controls[j]->geometry()))
+                overlapping << controls[i]->objectName() + "/" + controls[j]->objectName();
+    QVERIFY2(overlapping.isEmpty(), qPrintable(overlapping.join("; ")));
+
     // At the common 10 points the window fits a 1366 x 768 screen with its title bar and a
     // panel.
     if (points == 10) {
