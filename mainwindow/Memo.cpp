@@ -71,11 +71,6 @@ public:
         Memo()->ScrollToLine(Memo()->LineOfOffset(position));
     }
 
-    QString text(QAccessible::Text t) const override {
-        if (t == QAccessible::Value)
-            return Memo()->Text();
-        return QAccessibleWidget::text(t);
-    }
     QString text(int startOffset, int endOffset) const override {
         return Memo()->TextRange(startOffset, endOffset);
     }
