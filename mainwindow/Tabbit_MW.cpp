@@ -42,6 +42,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTimer>
 #include <cstdio>
 #include <functional>
@@ -256,8 +257,19 @@ void TFormMain::CreateControls() {
     const QFont fixedFont = FixedPitchFont(font());
     const QSize designSize = FScale.Size({DesignWidth, DesignHeight});
     FAnchors = TAnchors(designSize);
-    resize(designSize);
-    setMinimumSize(designSize);
+    // A large font on a low screen would push the bottom of the window off the screen; the
+    // grid then gives up rows for it, down to three, as when the window is made lower.
+    QSize minimum = designSize;
+    if (const QScreen* s = QGuiApplication::primaryScreen()) {
+        const int room = s->availableGeometry().height() -
+                         style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+        const int spare = FScale.Vert(139) - 4 * FScale.Vert(18);
+        const int excess = designSize.height() - room;
+        if (excess > 0)
+            minimum.setHeight(designSize.height() - std::min(excess, spare));
+    }
+    resize(minimum);
+    setMinimumSize(minimum);
     const auto at = [this](int x, int y, int w, int h) { return FScale.Rect({x, y, w, h}); };
     // The style's frames, margins and check marks do not grow with the font, so a one-line
     // control can fall a pixel or two short of the height its style needs for the text; it

@@ -1415,6 +1415,16 @@ void TestMainWindow::textsFitAtDesktopFonts() {
                 overlapping << controls[i]->objectName() + "/" + controls[j]->objectName();
     QVERIFY2(overlapping.isEmpty(), qPrintable(overlapping.join("; ")));
 
+    // On a screen too low for it, the window gives up grid rows, down to three, and keeps
+    // its bottom on the screen.
+    const int room = F->screen()->availableGeometry().height() -
+                     F->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, F.get());
+    QVERIFY(Grid()->height() >= Grid()->horizontalHeader()->height() + 3 * Grid()->rowHeight(0));
+    QVERIFY(F->height() <= room || Grid()->height() < F->Scale().Vert(18) * 4 + 4);
+    const int designHeight = F->Scale().Vert(480);
+    QCOMPARE(F->height() < designHeight, designHeight > room);
+    QCOMPARE(F->minimumHeight(), F->height());
+
     // At the common 10 points the window fits a 1366 x 768 screen with its title bar and a
     // panel.
     if (points == 10) {
