@@ -2,6 +2,7 @@
 #include "about/Vx_About2.h"
 
 #include "controls/ModalResult.h"
+#include "controls/VxFormScale.h"
 #include "controls/VxLabel.h"
 #include "controls/VxVCLutils40.h"
 #include "controls/Vxdialog40.h"
@@ -10,7 +11,6 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
@@ -24,26 +24,31 @@ const char* const Holder = "The tabbit developers";
 const char* const MailAddress = "tabbit@example.org";
 const char* const WebAddress = "www.example.org/tabbit";
 
-// The form's fonts are given as character heights in pixels, as the window was laid out at
-// 96 dots per inch: 11 for the window's own text, 13 for the ownership line and the links.
-constexpr int FormFontHeight = 11;
-constexpr int TextFontHeight = 13;
+// The ownership line and the links are drawn larger than the window's own text, by the
+// ratio of their character heights in the design (13 to 11 pixels).
+constexpr double TextFontRatio = 13.0 / 11.0;
 
-/// font with the family and the character height of the layout; style and colour stay.
-QFont Sized(QFont font, QFontDatabase::SystemFont family, int pixelHeight) {
-    const QFont base = QFontDatabase::systemFont(family);
-    font.setFamily(base.family());
-    font.setStyleHint(base.styleHint());
-    font.setFixedPitch(base.fixedPitch());
-    font.setPixelSize(pixelHeight);
+/// font enlarged to the size of the texts, in the fixed-pitch font if fixedPitch; style and
+/// colour stay.
+QFont TextFont(QFont font, bool fixedPitch) {
+    if (fixedPitch) {
+        const QFont fixed = FixedPitchFont(font);
+        font.setFamily(fixed.family());
+        font.setStyleHint(fixed.styleHint());
+        font.setFixedPitch(true);
+    }
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * TextFontRatio);
+    else
+        font.setPixelSize(static_cast<int>(font.pixelSize() * TextFontRatio + 0.5));
     return font;
 }
 
 /// An auto-sizing label at (left, top), as RelayoutAutoSizeLabels expects it.
-void Place(QLabel* label, const char* name, int left, int top) {
+void Place(QLabel* label, const char* name, QPoint at) {
     label->setObjectName(QString::fromLatin1(name));
     label->setProperty("autoSize", true);
-    label->move(left, top);
+    label->move(at);
 }
 
 /// The file name as a mail subject: every byte that has a meaning in a mailto link (a blank,
@@ -60,36 +65,38 @@ TFormAbout2::TFormAbout2(QWidget* parent, const QString& exePath) : QDialog(pare
     // A fixed single border with only the close box.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(342, 168);
-    setFont(Sized(font(), QFontDatabase::GeneralFont, FormFontHeight));
+    // The window shows the desktop's font and grows with it.
+    const TFormScale scale = FormScale(font());
+    setFixedSize(scale.Size({342, 168}));
 
     Image2 = new QLabel(this);
     Image2->setObjectName(QStringLiteral("Image2"));
     Image2->setPixmap(QPixmap(QStringLiteral(":/about/Image2.png")));
-    Image2->setGeometry(10, 10, 120, 125);
+    Image2->setAlignment(Qt::AlignCenter);
+    Image2->setGeometry(scale.Rect({10, 10, 120, 125}));
 
     LabelCopyR = new QLabel(this);
-    Place(LabelCopyR, "LabelCopyR", 140, 10);
-    LabelCopyR->setFont(Sized(LabelCopyR->font(), QFontDatabase::GeneralFont, TextFontHeight));
+    Place(LabelCopyR, "LabelCopyR", scale.Point({140, 10}));
+    LabelCopyR->setFont(TextFont(LabelCopyR->font(), false));
     QPalette black = LabelCopyR->palette();
     black.setColor(QPalette::WindowText, Qt::black);
     LabelCopyR->setPalette(black);
     LabelCopyR->setText(QString(QChar(169)));
 
     VxLblMail = new TVxLbl(this);
-    Place(VxLblMail, "VxLblMail", 140, 27);
-    VxLblMail->setFont(Sized(VxLblMail->font(), QFontDatabase::FixedFont, TextFontHeight));
+    Place(VxLblMail, "VxLblMail", scale.Point({140, 27}));
+    VxLblMail->setFont(TextFont(VxLblMail->font(), true));
     VxLblMail->SetCaption(MailAddress);
 
     VxLbl1 = new TVxLbl(this);
-    Place(VxLbl1, "VxLbl1", 140, 46);
-    VxLbl1->setFont(Sized(VxLbl1->font(), QFontDatabase::FixedFont, TextFontHeight));
+    Place(VxLbl1, "VxLbl1", scale.Point({140, 46}));
+    VxLbl1->setFont(TextFont(VxLbl1->font(), true));
     VxLbl1->SetCaption(WebAddress);
     VxLbl1->SetURL(WebAddress);
 
     BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setGeometry(193, 140, 75, 25);
+    BitBtn1->setGeometry(scale.Rect({193, 140, 75, 25}));
     BitBtn1->setDefault(true);
     BitBtn1->setProperty("modalResult", static_cast<int>(mrOk));
     connect(BitBtn1, &QPushButton::clicked, this, [this] { done(mrOk); });

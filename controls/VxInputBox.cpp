@@ -50,6 +50,11 @@ std::string InputBox(const std::string& caption, const std::string& prompt,
     edit->selectAll();
     edit->setMinimumWidth(edit->fontMetrics().averageCharWidth() * 40);
 
+    // The prompt (plain text, shown as it stands) names the edit line, and the box, for a
+    // screen reader.
+    edit->setAccessibleName(label->text());
+    box.setAccessibleDescription(label->text());
+
     auto* ok = new QPushButton("OK", &box);
     ok->setObjectName("OK");
     ok->setProperty("modalResult", static_cast<int>(mrOk));

@@ -156,6 +156,7 @@ TMessageForm* CreateMessageDialogEx(const std::string& msg, TDialogKind kind,
         image->setPixmap(
             form->style()->standardIcon(KindIcons[kind], nullptr, form.get()).pixmap(IconSize));
         image->setGeometry(horzMargin, vertMargin, IconSize, IconSize);
+        image->setAccessibleName(KindCaptions[kind]);
     }
 
     auto* message = new QLabel(form.get());
@@ -165,6 +166,8 @@ TMessageForm* CreateMessageDialogEx(const std::string& msg, TDialogKind kind,
     message->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     message->setText(text);
     message->setGeometry(iconTextWidth - textWidth + horzMargin, vertMargin, textWidth, textHeight);
+    // A screen reader announces the dialog by its caption and its message.
+    form->setAccessibleDescription(text);
 
     int x = (clientWidth - buttonGroupWidth) / 2;
     const int y = iconTextHeight + vertMargin + vertSpacing;

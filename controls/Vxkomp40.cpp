@@ -579,16 +579,39 @@ void TVxRadioBtn::showEvent(QShowEvent* event) {
     }
 }
 
+void TVxRadioBtn::keyPressEvent(QKeyEvent* event) {
+    QRadioButton::keyPressEvent(event);
+    // An arrow key checks the neighbouring button, whose control takes the focus, and then
+    // focuses that button itself; the focus belongs in the control, as after a click.
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        if (auto* now = qobject_cast<TVxRadioBtn*>(QApplication::focusWidget());
+            now && now != this && now->isChecked())
+            now->FocusControl();
+        break;
+    default:
+        break;
+    }
+}
+
+void TVxRadioBtn::FocusControl() {
+    QWidget* control = FControl;
+    // A control of a window that is not shown yet cannot take the focus; that is no error.
+    if (control && control->isEnabled() && control->focusPolicy() != Qt::NoFocus &&
+        control->window()->isVisible())
+        control->setFocus();
+}
+
 void TVxRadioBtn::UpdateControl() {
     QWidget* control = FControl;
     if (!control)
         return;
     if (FAutoDisable)
         control->setEnabled(isChecked());
-    // A control of a window that is not shown yet cannot take the focus; that is no error.
-    if (control->isEnabled() && control->focusPolicy() != Qt::NoFocus &&
-        control->window()->isVisible())
-        control->setFocus();
+    FocusControl();
     if (FAutoColor) {
         const QPalette system = QApplication::palette(control);
         const QColor colour = system.color(isChecked() ? QPalette::Base : QPalette::Button);

@@ -77,9 +77,12 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void UpdateControl();
+    /// Gives the bound control the focus when it can take it.
+    void FocusControl();
 
     bool FAutoDisable = true;
     bool FShown = false;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "mainwindow/Memo.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -25,9 +27,106 @@ int Columns(QStringView text, int tabColumns) {
     return columns;
 }
 
+/// The memo as a screen reader sees it: a read-only text of several lines.
+class TMemoAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+public:
+    explicit TMemoAccessible(TMemo* memo) : QAccessibleWidget(memo, QAccessible::EditableText) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.readOnly = true;
+        s.multiLine = true;
+        s.selectableText = true;
+        return s;
+    }
+
+    void selection(int selectionIndex, int* startOffset, int* endOffset) const override {
+        *startOffset = *endOffset = 0;
+        int first = 0;
+        int last = 0;
+        if (selectionIndex != 0 || !Memo()->SelectedLines(first, last))
+            return;
+        *startOffset = Memo()->LineOffset(first);
+        *endOffset = Memo()->LineOffset(last) + static_cast<int>(Memo()->Line(last).size());
+    }
+    int selectionCount() const override {
+        int first = 0;
+        int last = 0;
+        return Memo()->SelectedLines(first, last) ? 1 : 0;
+    }
+    // The text is read-only and selected by whole lines with the mouse or Ctrl+A.
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+
+    // There is no caret: the text is read from its start.
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int position) override {
+        Memo()->ScrollToLine(Memo()->LineOfOffset(position));
+    }
+
+    QString text(int startOffset, int endOffset) const override {
+        return Memo()->TextRange(startOffset, endOffset);
+    }
+    int characterCount() const override { return Memo()->CharacterCount(); }
+
+    /// A line at a time without joining the whole text, which can be millions of lines.
+    QString textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType, int* startOffset,
+                         int* endOffset) const override {
+        if (boundaryType != QAccessible::LineBoundary)
+            return QAccessibleTextInterface::textAtOffset(offset, boundaryType, startOffset,
+                                                          endOffset);
+        *startOffset = *endOffset = -1;
+        if (Memo()->LineCount() == 0 || offset < 0 || offset > Memo()->CharacterCount())
+            return QString();
+        const int line = Memo()->LineOfOffset(offset);
+        *startOffset = Memo()->LineOffset(line);
+        *endOffset = line + 1 < Memo()->LineCount() ? Memo()->LineOffset(line + 1)
+                                                    : Memo()->CharacterCount();
+        return Memo()->TextRange(*startOffset, *endOffset);
+    }
+
+    QRect characterRect(int offset) const override {
+        const QRect r = Memo()->CharacterRect(offset);
+        if (r.isNull())
+            return r;
+        return QRect(Memo()->viewport()->mapToGlobal(r.topLeft()), r.size());
+    }
+    int offsetAtPoint(const QPoint& point) const override {
+        return Memo()->OffsetAt(Memo()->viewport()->mapFromGlobal(point));
+    }
+    void scrollToSubstring(int startIndex, int) override {
+        Memo()->ScrollToLine(Memo()->LineOfOffset(startIndex));
+    }
+    QString attributes(int offset, int* startOffset, int* endOffset) const override {
+        *startOffset = *endOffset = offset;
+        return QString();
+    }
+
+private:
+    TMemo* Memo() const { return static_cast<TMemo*>(widget()); }
+};
+
+QAccessibleInterface* MemoAccessibleFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String("TMemo") && object && object->isWidgetType())
+        return new TMemoAccessible(static_cast<TMemo*>(object));
+    return nullptr;
+}
+
 } // namespace
 
 TMemo::TMemo(QWidget* parent) : QAbstractScrollArea(parent) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(MemoAccessibleFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
     setFocusPolicy(Qt::StrongFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -41,6 +140,7 @@ void TMemo::ClearLines() {
     FAnchor = FCurrent = -1;
     UpdateScrollBars();
     viewport()->update();
+    NotifyTextChanged();
 }
 
 void TMemo::AddLine(std::string_view line) {
@@ -70,6 +170,7 @@ void TMemo::AddLine(std::string_view line) {
     if (FUpdateCount == 0) {
         UpdateScrollBars();
         viewport()->update();
+        NotifyTextChanged();
     }
 }
 
@@ -82,6 +183,7 @@ void TMemo::EndUpdate() {
         return;
     UpdateScrollBars();
     viewport()->update();
+    NotifyTextChanged();
 }
 
 QStringView TMemo::LineView(int index) const {
@@ -126,6 +228,99 @@ void TMemo::CopySelection() const {
         QApplication::clipboard()->setText(SelectedText());
 }
 
+int TMemo::CharacterCount() const {
+    return static_cast<int>(FText.size()) + std::max(LineCount() - 1, 0);
+}
+
+int TMemo::LineOffset(int line) const {
+    return static_cast<int>(FStarts[static_cast<std::size_t>(line)]) + line;
+}
+
+int TMemo::LineOfOffset(int offset) const {
+    // The last line whose first character lies at or before offset.
+    int low = 0;
+    int high = std::max(LineCount() - 1, 0);
+    while (low < high) {
+        const int middle = (low + high + 1) / 2;
+        if (LineOffset(middle) <= offset)
+            low = middle;
+        else
+            high = middle - 1;
+    }
+    return low;
+}
+
+QString TMemo::TextRange(int start, int end) const {
+    start = std::clamp(start, 0, CharacterCount());
+    end = std::clamp(end, start, CharacterCount());
+    QString text;
+    if (start == end)
+        return text;
+    text.reserve(end - start);
+    for (int line = LineOfOffset(start); line < LineCount(); ++line) {
+        const int lineStart = LineOffset(line);
+        if (lineStart > end)
+            break;
+        if (line > 0 && lineStart > start)
+            text += u'\n';
+        const int from = std::max(start - lineStart, 0);
+        const int to = std::min(end - lineStart, static_cast<int>(LineView(line).size()));
+        if (to > from)
+            text += LineView(line).mid(from, to - from);
+    }
+    return text;
+}
+
+bool TMemo::SelectedLines(int& first, int& last) const {
+    if (FAnchor < 0)
+        return false;
+    first = std::min(FAnchor, FCurrent);
+    last = std::max(FAnchor, FCurrent);
+    return true;
+}
+
+int TMemo::CellWidth() const {
+    return std::max(fontMetrics().horizontalAdvance(u'0'), 1);
+}
+
+QRect TMemo::CharacterRect(int offset) const {
+    if (offset < 0 || offset >= CharacterCount())
+        return QRect();
+    const int line = LineOfOffset(offset);
+    const int column = Columns(LineView(line).left(offset - LineOffset(line)), TabColumns);
+    const int x = Margin - horizontalScrollBar()->value() + column * CellWidth();
+    const int y = (line - verticalScrollBar()->value()) * LineHeight();
+    return QRect(x, y, CellWidth(), LineHeight());
+}
+
+int TMemo::OffsetAt(QPoint point) const {
+    if (LineCount() == 0 || point.y() < 0 || point.y() >= viewport()->height())
+        return -1;
+    const int line = LineAt(point.y());
+    const int column = (point.x() - Margin + horizontalScrollBar()->value()) / CellWidth();
+    const QStringView text = LineView(line);
+    for (int i = 0; i < text.size(); ++i)
+        if (Columns(text.left(i + 1), TabColumns) > column)
+            return LineOffset(line) + i;
+    return -1;
+}
+
+void TMemo::ScrollToLine(int line) {
+    QScrollBar* vertical = verticalScrollBar();
+    if (line < vertical->value())
+        vertical->setValue(line);
+    else if (line >= vertical->value() + VisibleLines())
+        vertical->setValue(line - VisibleLines() + 1);
+}
+
+void TMemo::NotifyTextChanged() {
+    // Only a listening screen reader is told; building its event costs nothing otherwise.
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleEvent event(this, QAccessible::VisibleDataChanged);
+    QAccessible::updateAccessibility(&event);
+}
+
 int TMemo::LineHeight() const {
     return std::max(fontMetrics().lineSpacing(), 1);
 }
@@ -152,7 +347,7 @@ void TMemo::UpdateScrollBars() {
     vertical->setRange(0, std::max(LineCount() - visible, 0));
     vertical->setPageStep(visible);
     vertical->setSingleStep(1);
-    const int cell = std::max(fontMetrics().horizontalAdvance(u'0'), 1);
+    const int cell = CellWidth();
     const int width = FMaxColumns * cell + 2 * Margin;
     QScrollBar* horizontal = horizontalScrollBar();
     horizontal->setRange(0, std::max(width - viewport()->width(), 0));
@@ -166,7 +361,7 @@ void TMemo::paintEvent(QPaintEvent*) {
     painter.fillRect(viewport()->rect(), colours.color(QPalette::Base));
     const QPalette::ColorGroup group = isEnabled() ? QPalette::Active : QPalette::Disabled;
     const int height = LineHeight();
-    const int cell = std::max(fontMetrics().horizontalAdvance(u'0'), 1);
+    const int cell = CellWidth();
     QTextOption option(Qt::AlignLeft | Qt::AlignVCenter);
     option.setWrapMode(QTextOption::NoWrap);
     option.setTabStopDistance(TabColumns * cell);

@@ -41,6 +41,26 @@ public:
     void SelectAll();
     void CopySelection() const;
 
+    // The lines as one text, each but the last followed by a line feed, addressed by
+    // character offsets: what a screen reader reads.
+
+    /// The number of characters of Text().
+    int CharacterCount() const;
+    /// The characters from start up to but not including end of Text().
+    QString TextRange(int start, int end) const;
+    /// The line that holds the character at offset (the line feed after it counts to it).
+    int LineOfOffset(int offset) const;
+    /// The offset of the first character of line.
+    int LineOffset(int line) const;
+    /// The first and last selected lines; false when none is selected.
+    bool SelectedLines(int& first, int& last) const;
+    /// The rectangle of the character at offset in the coordinates of the viewport.
+    QRect CharacterRect(int offset) const;
+    /// The offset of the character at point (viewport coordinates); -1 where there is none.
+    int OffsetAt(QPoint point) const;
+    /// Scrolls so that line is visible.
+    void ScrollToLine(int line);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -61,6 +81,9 @@ private:
     int LineHeight() const;
     int VisibleLines() const;
     int LineAt(int y) const;
+    int CellWidth() const;
+    /// Tells a screen reader that the lines changed.
+    void NotifyTextChanged();
     bool Selected(int line) const;
 
     QString FText;

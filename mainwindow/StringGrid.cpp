@@ -4,7 +4,9 @@
 #include "mainwindow/Latin1Validator.h"
 #include "platform/Latin1.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QScrollBar>
@@ -46,6 +48,19 @@ public:
         return editor;
     }
 
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        // Ctrl+Tab and Ctrl+Shift+Tab leave the grid; the delegate would take them for Tab
+        // and move to the next cell.
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+                (key->modifiers() & Qt::ControlModifier))
+                return false;
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
+
 private:
     TStringGrid* FGrid;
 };
@@ -77,6 +92,14 @@ TStringGrid::TStringGrid(int colCount, QWidget* parent) : QTableWidget(0, colCou
     setShowGrid(true);
     setWordWrap(false);
     setCornerButtonEnabled(false);
+}
+
+void TStringGrid::SetDefaultSizes(int colWidth, int rowHeight) {
+    FDefaultColWidth = colWidth;
+    FDefaultRowHeight = rowHeight;
+    verticalHeader()->setDefaultSectionSize(rowHeight);
+    horizontalHeader()->setDefaultSectionSize(colWidth);
+    horizontalHeader()->setFixedHeight(rowHeight);
 }
 
 void TStringGrid::SetRowCount(int rows) {
@@ -153,6 +176,21 @@ void TStringGrid::SetKeyFilter(QObject* filter) {
     FKeyFilter = filter;
     if (filter)
         installEventFilter(filter);
+}
+
+void TStringGrid::keyPressEvent(QKeyEvent* event) {
+    if (!event->matches(QKeySequence::SelectAll)) {
+        QTableWidget::keyPressEvent(event);
+        return;
+    }
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && (current.flags() & Qt::ItemIsEditable)) {
+        edit(current);
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        if (editor && viewport()->isAncestorOf(editor))
+            editor->selectAll();
+    }
+    event->accept();
 }
 
 QModelIndex TStringGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {

@@ -24,6 +24,9 @@ public:
     int RowCount() const { return rowCount() + 1; }
     void SetRowCount(int rows);
     int DefaultRowHeight() const { return FDefaultRowHeight; }
+    int DefaultColWidth() const { return FDefaultColWidth; }
+    /// The width of every column not set apart and the height of every row, the title row's too.
+    void SetDefaultSizes(int colWidth, int rowHeight);
     void SetColWidth(int col, int width) { setColumnWidth(col, width); }
 
     std::string Cells(int col, int row) const;
@@ -45,6 +48,8 @@ public:
     QObject* KeyFilter() const { return FKeyFilter; }
 
 protected:
+    /// Ctrl+A selects the text of the current cell in its editor, not the whole table.
+    void keyPressEvent(QKeyEvent* event) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 
 private:

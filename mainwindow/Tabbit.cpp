@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // tabbit: the window program that edits record definitions and generates their records.
 #include "about/Vx_About2.h"
+#include "controls/VxFormScale.h"
 #include "mainwindow/Tabbit_MW.h"
 #include "platform/AppPaths.h"
 #include "platform/Regional.h"
@@ -55,6 +56,7 @@ int main(int argc, char** argv) {
             return PrintOut(Version);
     }
     QApplication application(argc, argv);
+    InstallProgramIdentity();
     InstallRegionalSettings();
     SetDefaultIniPath(WindowProgramIniPath());
     // The main window comes first: its creation sets the version that the about box shows.

@@ -4,6 +4,7 @@
 #include "about/Vx_About2.h"
 #include "controls/ModalResult.h"
 #include "controls/VxErrorDisplay.h"
+#include "controls/VxFormScale.h"
 #include "controls/VxModal.h"
 #include "controls/VxVCLutils40.h"
 #include "controls/Vxdialog40.h"
@@ -24,6 +25,8 @@
 #include "platform/OutFile.h"
 #include "store/Tabbit_Mg.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
@@ -33,8 +36,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFontDatabase>
-#include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -45,6 +46,7 @@
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QStyle>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -169,46 +171,52 @@ bool TypedCharacter(const QKeyEvent& key, char32_t& code) {
     default:
         break;
     }
+    // Selecting and copying change no text, so the filter has nothing to judge.
+    if (key.matches(QKeySequence::SelectAll) || key.matches(QKeySequence::Copy))
+        return false;
     code = key.text().toUcs4().value(0);
     return true;
 }
 
-/// The window's font: the desktop's user-interface font, made smaller when the widest texts
-/// of the window would not fit their design sizes with it.
-QFont FittingFont(const QFont& base) {
-    const auto fits = [&](const QFont& font) {
-        const QFontMetrics m(font);
-        const auto textWidth = [&](const QString& text) { return m.horizontalAdvance(text); };
-        const auto labelWidth = [&](const QString& text) {
-            QLabel probe(text);
-            probe.setFont(font);
-            return probe.sizeHint().width();
-        };
-        const auto radioWidth = [&](const QString& text) {
-            QRadioButton probe(text);
-            probe.setFont(font);
-            return probe.sizeHint().width();
-        };
-        // Each limit is the room a text has at the design size: rows of 18 pixels, the
-        // label before its edit, a column's width, a radio button's or a button's width.
-        int longestCaption = 0;
-        for (const TTextTypeOpt& opt : TextTypeOpts)
-            longestCaption = std::max(longestCaption, textWidth(QString::fromLatin1(opt.Caption)));
-        return m.height() <= 15 && labelWidth("&Record Count:") <= 97 &&
-               labelWidth("Date F&ormat:") <= 83 &&
-               textWidth("String (for fixed/random)") + 8 <= 140 && longestCaption + 2 <= 145 &&
-               radioWidth("Output in &memo") <= 113 && radioWidth("Output on &file") <= 91 &&
-               radioWidth("&CR/LF") + radioWidth("&LF (UNIX)") + radioWidth("&none") + 4 <=
-                   222 - 12 &&
-               textWidth("Manage Definitions") + 10 <= 113;
-    };
-    QFont font = base;
-    for (double size = base.pointSizeF(); size >= 6; size -= 0.5) {
-        font.setPointSizeF(size);
-        if (fits(font))
-            return font;
-    }
-    return font;
+/// The keys that open a control's context menu from the keyboard: the Menu key and
+/// Shift+F10.
+bool ContextMenuKey(const QKeyEvent& key) {
+    const Qt::KeyboardModifiers mods = key.modifiers() & ~Qt::KeypadModifier;
+    return (key.key() == Qt::Key_Menu && mods == Qt::NoModifier) ||
+           (key.key() == Qt::Key_F10 && mods == Qt::ShiftModifier);
+}
+
+/// Ctrl+Tab (+1) and Ctrl+Shift+Tab (-1), which leave a control that keeps Tab for itself;
+/// 0 for any other key.
+int ControlTab(const QKeyEvent& key) {
+    const Qt::KeyboardModifiers mods = key.modifiers() & ~Qt::KeypadModifier;
+    if (key.key() == Qt::Key_Tab && mods == Qt::ControlModifier)
+        return 1;
+    if ((key.key() == Qt::Key_Backtab || key.key() == Qt::Key_Tab) &&
+        mods == (Qt::ControlModifier | Qt::ShiftModifier))
+        return -1;
+    return 0;
+}
+
+/// Alt+Shift+Up (-1) and Alt+Shift+Down (+1), which exchange a row with its neighbour; 0 for
+/// any other key.
+int RowExchangeKey(const QKeyEvent& key) {
+    const Qt::KeyboardModifiers mods = key.modifiers() & ~Qt::KeypadModifier;
+    if (mods != (Qt::AltModifier | Qt::ShiftModifier))
+        return 0;
+    if (key.key() == Qt::Key_Up)
+        return -1;
+    if (key.key() == Qt::Key_Down)
+        return 1;
+    return 0;
+}
+
+/// The main window is a window to a screen reader, not a plain pane, and is named by its
+/// caption.
+QAccessibleInterface* FormAccessibleFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String("TFormMain") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
 }
 
 } // namespace
@@ -226,6 +234,11 @@ void TFormMain::Connect(Sender* sender, Signal signal, Handler handler) {
 }
 
 TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(FormAccessibleFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
     setObjectName("FormMain");
     setWindowTitle("Create file with random records");
     CreateControls();
@@ -246,34 +259,58 @@ void TFormMain::SetFormManage(TFormManage* form) {
 }
 
 void TFormMain::CreateControls() {
-    const QFont font = FittingFont(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
-    setFont(font);
-    QFont fixedFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    fixedFont.setPointSizeF(font.pointSizeF());
-    resize(DesignWidth, DesignHeight);
-    setMinimumSize(DesignWidth, DesignHeight);
+    // The window shows the desktop's font at its own size and grows with it; the records
+    // are shown in the desktop's fixed-pitch font of the same size.
+    FScale = FormScale(font());
+    const QFont fixedFont = FixedPitchFont(font());
+    const QSize designSize = FScale.Size({DesignWidth, DesignHeight});
+    FAnchors = TAnchors(designSize);
+    // A large font on a low screen would push the bottom of the window off the screen; the
+    // grid then gives up rows for it, down to three, as when the window is made lower.
+    QSize minimum = designSize;
+    if (const QScreen* s = QGuiApplication::primaryScreen()) {
+        const int room = s->availableGeometry().height() -
+                         style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+        const int spare = FScale.Vert(139) - 4 * FScale.Vert(18);
+        const int excess = designSize.height() - room;
+        if (excess > 0)
+            minimum.setHeight(designSize.height() - std::min(excess, spare));
+    }
+    resize(minimum);
+    setMinimumSize(minimum);
+    const auto at = [this](int x, int y, int w, int h) { return FScale.Rect({x, y, w, h}); };
+    // The style's frames, margins and check marks do not grow with the font, so a one-line
+    // control can fall a pixel or two short of the height its style needs for the text; it
+    // then gets that height about the same middle.
+    const auto tall = [](QWidget* control, QRect r) {
+        const int missing = control->sizeHint().height() - r.height();
+        if (missing > 0)
+            r.adjust(0, -missing / 2, 0, missing - missing / 2);
+        return r;
+    };
 
     const auto label = [this](const char* name, const QString& text, QPoint at,
                               unsigned anchors = akLeft | akTop) {
         auto* l = new QLabel(text, this);
         l->setObjectName(name);
-        FAnchors.Add(l, QRect(at, l->sizeHint()), anchors);
+        FAnchors.Add(l, QRect(FScale.Point(at), l->sizeHint()), anchors);
         return l;
     };
-    const auto edit = [this](const char* name, const QString& text, QRect at, unsigned anchors) {
+    const auto edit = [this, tall](const char* name, const QString& text, QRect at,
+                                   unsigned anchors) {
         auto* e = new QLineEdit(text, this);
         e->setObjectName(name);
         e->setValidator(new TLatin1Validator(e));
-        FAnchors.Add(e, at, anchors);
+        FAnchors.Add(e, tall(e, at), anchors);
         return e;
     };
-    const auto button = [this](const char* name, const QString& text, const QString& hint,
-                               QRect at) {
+    const auto button = [this, tall](const char* name, const QString& text, const QString& hint,
+                                     QRect at) {
         auto* b = new QPushButton(text, this);
         b->setObjectName(name);
         b->setToolTip(hint);
         b->setAutoDefault(false);
-        FAnchors.Add(b, at, akLeft | akBottom);
+        FAnchors.Add(b, tall(b, at), akLeft | akBottom);
         return b;
     };
 
@@ -286,45 +323,46 @@ void TFormMain::CreateControls() {
     VxNumEditRecords->setObjectName("VxNumEditRecords");
     VxNumEditRecords->SetDigitsInt(7);
     VxNumEditRecords->SetValue(100);
-    FAnchors.Add(VxNumEditRecords, QRect(104, 5, 65, 21));
+    FAnchors.Add(VxNumEditRecords, tall(VxNumEditRecords, at(104, 5, 65, 21)));
 
     EditCharset =
-        edit("EditCharset", ToQString(DefaultCharset), QRect(192, 32, 217, 21), akLeft | akTop);
+        edit("EditCharset", ToQString(DefaultCharset), at(192, 32, 217, 21), akLeft | akTop);
     EditCharset->setToolTip(
         "used in conjunction with field type \"letter union user def' charset\" ");
 
     StringGrid1 = new TStringGrid(4, this);
     StringGrid1->setObjectName("StringGrid1");
+    StringGrid1->SetDefaultSizes(FScale.Horz(45), FScale.Vert(18));
     StringGrid1->setToolTip("right-click to select field type");
     StringGrid1->SetKeyFilter(this);
     StringGrid1->viewport()->installEventFilter(this);
     StringGrid1->viewport()->setMouseTracking(true);
     StringGrid1->horizontalHeader()->viewport()->installEventFilter(this);
     StringGrid1->horizontalHeader()->viewport()->setMouseTracking(true);
-    FAnchors.Add(StringGrid1, QRect(5, 62, 409, 139), akLeft | akTop | akRight | akBottom);
+    FAnchors.Add(StringGrid1, at(5, 62, 409, 139), akLeft | akTop | akRight | akBottom);
 
-    EditDateFormat = edit("EditDateFormat", QString(), QRect(90, 230, 89, 21), akLeft | akBottom);
+    EditDateFormat = edit("EditDateFormat", QString(), at(90, 230, 89, 21), akLeft | akBottom);
 
     RadioGroupEOL =
         new TRadioGroup("RadioGroupEOL", "end-of-line", {"&CR/LF", "&LF (UNIX)", "&none"}, this);
     RadioGroupEOL->setToolTip("coding EOL type");
     RadioGroupEOL->SetItemIndex(0);
-    FAnchors.Add(RadioGroupEOL, QRect(192, 206, 222, 45), akLeft | akBottom);
+    FAnchors.Add(RadioGroupEOL, at(192, 206, 222, 45), akLeft | akBottom);
 
     VxRadioBtnMemo = new TVxRadioBtn("Output in &memo", this);
     VxRadioBtnMemo->setObjectName("VxRadioBtnMemo");
-    FAnchors.Add(VxRadioBtnMemo, QRect(5, 264, 113, 17), akLeft | akBottom);
+    FAnchors.Add(VxRadioBtnMemo, tall(VxRadioBtnMemo, at(5, 264, 113, 17)), akLeft | akBottom);
     VxRadioBtnFile = new TVxRadioBtn("Output on &file", this);
     VxRadioBtnFile->setObjectName("VxRadioBtnFile");
-    FAnchors.Add(VxRadioBtnFile, QRect(139, 264, 91, 17), akLeft | akBottom);
+    FAnchors.Add(VxRadioBtnFile, tall(VxRadioBtnFile, at(139, 264, 91, 17)), akLeft | akBottom);
 
-    EditFileName = edit("EditFileName", QDir::homePath() + "/random.txt", QRect(242, 261, 172, 21),
+    EditFileName = edit("EditFileName", QDir::homePath() + "/random.txt", at(242, 261, 172, 21),
                         akLeft | akBottom);
 
     Memo1 = new TMemo(this);
     Memo1->setObjectName("Memo1");
     Memo1->setFont(fixedFont);
-    FAnchors.Add(Memo1, QRect(5, 288, 409, 97), akLeft | akRight | akBottom);
+    FAnchors.Add(Memo1, at(5, 288, 409, 97), akLeft | akRight | akBottom);
 
     // The two output buttons form a group of their own; left to Qt, their group would take
     // in the end-of-line buttons too, which lie deeper in the same window.
@@ -335,21 +373,28 @@ void TFormMain::CreateControls() {
     VxRadioBtnMemo->SetControl(Memo1);
     VxRadioBtnFile->SetControl(EditFileName);
 
-    ButtonStart = button("ButtonStart", "Start", "start record generation", {5, 400, 60, 25});
-    ButtonAbort = button("ButtonAbort", "Abort", "abort record generation", {80, 400, 60, 25});
+    ButtonStart = button("ButtonStart", "Start", "start record generation", at(5, 400, 60, 25));
+    ButtonAbort = button("ButtonAbort", "Abort", "abort record generation", at(80, 400, 60, 25));
     ButtonAbort->setEnabled(false);
-    ButtonHelp = button("ButtonHelp", "Help", "display help", {155, 400, 60, 25});
-    ButtonAbout = button("ButtonAbout", "About", "about the author", {229, 400, 60, 25});
+    ButtonHelp = button("ButtonHelp", "Help", "display help", at(155, 400, 60, 25));
+    ButtonAbout = button("ButtonAbout", "About", "about the author", at(229, 400, 60, 25));
     ButtonManage = button("ButtonManage", "Manage Definitions", "save or load record definitions",
-                          {301, 400, 113, 25});
+                          at(301, 400, 113, 25));
 
     Gauge1 = new TGauge(this);
     Gauge1->setObjectName("Gauge1");
-    FAnchors.Add(Gauge1, QRect(5, 434, 411, 18), akLeft | akRight | akBottom);
+    FAnchors.Add(Gauge1, at(5, 434, 411, 18), akLeft | akRight | akBottom);
 
     Label1->setBuddy(VxNumEditRecords);
+    Label2->setBuddy(StringGrid1);
     Label3->setBuddy(EditCharset);
     Label4->setBuddy(EditDateFormat);
+    // The output targets are named by the radio buttons that choose them, the gauge by what
+    // it shows; every other control by its label or caption.
+    EditFileName->setAccessibleName(WithoutAccelerator(VxRadioBtnFile->text()));
+    Memo1->setAccessibleName(WithoutAccelerator(VxRadioBtnMemo->text()));
+    Gauge1->setAccessibleName("Progress");
+    NameControlsForAccessibility(this);
 
     QWidget* order[] = {
         VxNumEditRecords, EditCharset,    StringGrid1,  EditDateFormat, RadioGroupEOL,
@@ -365,6 +410,18 @@ void TFormMain::CreateControls() {
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName("PopupMenu1");
+    // The open menu takes the focus from the cell editor, which closes on that; once the menu
+    // is gone the focus would belong to the closed editor, that is to nobody. It goes back to
+    // the grid, into the current cell's editor.
+    connect(PopupMenu1, &QMenu::aboutToHide, this, [this] {
+        QTimer::singleShot(0, this, [this] {
+            const QWidget* focus = QApplication::focusWidget();
+            if (isActiveWindow() && (!focus || !focus->isVisible())) {
+                StringGrid1->setFocus(Qt::PopupFocusReason);
+                StringGrid1->edit(StringGrid1->currentIndex());
+            }
+        });
+    });
 
     Connect(ButtonStart, &QPushButton::clicked, [this] { ButtonStartClick(); });
     Connect(ButtonAbort, &QPushButton::clicked, [this] { ButtonAbortClick(); });
@@ -409,10 +466,23 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
     bool consumed = false;
     switch (event->type()) {
     case QEvent::KeyPress: {
-        char32_t code = 0;
-        if ((watched == StringGrid1 || watched->parent() == StringGrid1->viewport()) &&
-            TypedCharacter(static_cast<QKeyEvent&>(*event), code))
-            Guarded([&] { consumed = !StringGrid1KeyPress(code); });
+        if (watched != StringGrid1 && watched->parent() != StringGrid1->viewport())
+            break;
+        const auto& key = static_cast<QKeyEvent&>(*event);
+        Guarded([&] {
+            consumed = true;
+            char32_t code = 0;
+            if (ContextMenuKey(key))
+                PopupAtCurrentRow();
+            else if (const int direction = ControlTab(key))
+                FocusOutOfGrid(direction > 0);
+            else if (const int delta = RowExchangeKey(key))
+                ExchangeCurrentRow(delta);
+            else if (TypedCharacter(key, code))
+                consumed = !StringGrid1KeyPress(code);
+            else
+                consumed = false;
+        });
         break;
     }
     case QEvent::MouseButtonPress:
@@ -521,9 +591,9 @@ void TFormMain::SetupGrid() {
         std::snprintf(number, sizeof number, "%3d", r);
         SetCells(0, r, number);
     }
-    StringGrid1->SetColWidth(ColType, 145);
-    StringGrid1->SetColWidth(ColSize, 55);
-    StringGrid1->SetColWidth(ColString, 140);
+    StringGrid1->SetColWidth(ColType, FScale.Horz(145));
+    StringGrid1->SetColWidth(ColSize, FScale.Horz(55));
+    StringGrid1->SetColWidth(ColString, FScale.Horz(140));
     StringGrid1->setCurrentCell(0, ColSize);
 }
 
@@ -619,12 +689,54 @@ bool TFormMain::StringGrid1MouseUp(const QMouseEvent& event, QPoint gridPos) {
         return false;
     int col = 0;
     int row = 0;
-    if (StringGrid1->MouseToCell(gridPos, col, row) && row >= 1 && row < RowCount()) {
-        FPopupRow = row;
-        const QRect typeCell = StringGrid1->CellRect(ColType, row);
-        PopupMenu1->popup(StringGrid1->mapToGlobal(typeCell.bottomLeft()));
-    }
+    if (StringGrid1->MouseToCell(gridPos, col, row))
+        PopupAtRow(row);
     return true;
+}
+
+void TFormMain::PopupAtRow(int row) {
+    if (row < 1 || row >= RowCount())
+        return;
+    FPopupRow = row;
+    const QRect typeCell = StringGrid1->CellRect(ColType, row);
+    PopupMenu1->popup(StringGrid1->mapToGlobal(typeCell.bottomLeft()));
+}
+
+void TFormMain::PopupAtCurrentRow() {
+    const int row = StringGrid1->currentRow() + 1;
+    if (row < 1)
+        return;
+    StringGrid1->scrollToItem(StringGrid1->item(row - 1, ColType));
+    PopupAtRow(row);
+}
+
+void TFormMain::FocusOutOfGrid(bool forward) {
+    // The next control in the tab order that can take the focus, passing over the grid's
+    // own parts (the cell editor, the scroll bars).
+    QWidget* w = StringGrid1;
+    for (;;) {
+        w = forward ? w->nextInFocusChain() : w->previousInFocusChain();
+        if (w == StringGrid1)
+            return;
+        if (StringGrid1->isAncestorOf(w) || w->window() != this)
+            continue;
+        if (w->isEnabled() && w->isVisible() && (w->focusPolicy() & Qt::TabFocus)) {
+            w->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return;
+        }
+    }
+}
+
+void TFormMain::ExchangeCurrentRow(int delta) {
+    const int row = StringGrid1->currentRow() + 1;
+    const int target = row + delta;
+    if (row < 1 || target < 1 || target >= RowCount())
+        return;
+    // The same as dragging the current row onto its neighbour; the current cell goes with
+    // the row, so that the next key stroke moves it on.
+    FDragRow = row;
+    ExchangeWithDragRow(target);
+    StringGrid1->setCurrentCell(target - 1, StringGrid1->currentColumn());
 }
 
 bool TFormMain::DropAccepted(QPoint gridPos, int& dropRow) const {
@@ -644,8 +756,11 @@ void TFormMain::StringGrid1EndDrag(QPoint gridPos) {
     FDragging = false;
     StringGrid1->viewport()->unsetCursor();
     int dropRow = 0;
-    if (!DropAccepted(gridPos, dropRow))
-        return;
+    if (DropAccepted(gridPos, dropRow))
+        ExchangeWithDragRow(dropRow);
+}
+
+void TFormMain::ExchangeWithDragRow(int dropRow) {
     for (int c = ColType; c <= ColString; ++c) {
         const std::string dropped = Cells(c, dropRow);
         SetCells(c, dropRow, Cells(c, FDragRow));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "controls/VxFormScale.h"
 #include "mainwindow/Anchors.h"
 
 #include <QPointer>
@@ -61,8 +62,11 @@ public:
     int TopRow() const;
     void SetTopRow(int row);
 
+    /// The client size the window was laid out at, for a font of the design's size.
     static constexpr int DesignWidth = 431;
     static constexpr int DesignHeight = 480;
+    /// How much larger than its design the window is drawn in its font.
+    const TFormScale& Scale() const { return FScale; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -109,6 +113,16 @@ private:
     /// false when it is to be dropped.
     bool StringGrid1KeyPress(char32_t key) const;
     bool DropAccepted(QPoint gridPos, int& dropRow) const;
+    /// Exchanges the contents of a data row with those of FDragRow, as a drop does.
+    void ExchangeWithDragRow(int dropRow);
+    /// Opens the popup menu for a data row at the row's type cell.
+    void PopupAtRow(int row);
+    /// Opens the popup menu for the current row, brought into view.
+    void PopupAtCurrentRow();
+    /// Moves the focus from the grid to the next or previous control of the window.
+    void FocusOutOfGrid(bool forward);
+    /// Exchanges the current row with the one delta rows away, as a drag onto it does.
+    void ExchangeCurrentRow(int delta);
     void UpdateDragScroll(int y);
     void Timer1Timer();
     void ScrollGridUp();
@@ -118,6 +132,7 @@ private:
     template <class Sender, class Signal, class Handler>
     void Connect(Sender* sender, Signal signal, Handler handler);
 
+    TFormScale FScale;
     TAnchors FAnchors{QSize(DesignWidth, DesignHeight)};
 
     QLabel* Label1;

@@ -3,6 +3,7 @@
 
 #include "controls/ModalResult.h"
 #include "controls/VxErrorDisplay.h"
+#include "controls/VxFormScale.h"
 #include "controls/VxInputBox.h"
 #include "controls/Vxdialog40.h"
 #include "engine/Exceptions.h"
@@ -104,7 +105,9 @@ TFormManage::TFormManage(QWidget* parent) : QDialog(parent) {
     ListBoxDefs->setObjectName("ListBoxDefs");
     ListBoxDefs->setSelectionMode(QAbstractItemView::SingleSelection);
     ListBoxDefs->setSortingEnabled(true);
-    ListBoxDefs->setMinimumSize(240, 180);
+    // The list's room grows with the dialog's font, as the window's other parts do.
+    ListBoxDefs->setMinimumSize(FormScale(font()).Size({240, 180}));
+    ListBoxDefs->setAccessibleName(GroupBox1->title());
     ButtonLoad = new QPushButton("Load", GroupBox1);
     ButtonLoad->setObjectName("ButtonLoad");
     ButtonRename = new QPushButton("Rename", GroupBox1);

@@ -2,11 +2,13 @@
 #include "about/Vx_About2.h"
 
 #include "controls/ModalResult.h"
+#include "controls/VxFormScale.h"
 #include "controls/VxLabel.h"
 #include "controls/VxModal.h"
 #include "controls/VxVCLutils40.h"
 #include "platform/Shell.h"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QLabel>
@@ -92,6 +94,8 @@ private slots:
     void texts();
     void unreadableProgramFileOmitsTheYear();
     void layout();
+    void textsFitAtDesktopFonts_data();
+    void textsFitAtDesktopFonts();
     void textsAreBuiltOnceWhileEveryShowingRecentres();
     void closingKeys_data();
     void closingKeys();
@@ -151,24 +155,26 @@ void TestVxAbout2::layout() {
     TFormAbout2 form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QCOMPARE(form.size(), QSize(342, 168));
+    // The design geometry, grown with the window's font.
+    const TFormScale scale = FormScale(form.font());
+    QCOMPARE(form.size(), scale.Size({342, 168}));
     QCOMPARE(form.minimumSize(), form.maximumSize());
     QVERIFY(!(form.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QVERIFY(form.windowFlags() & Qt::WindowCloseButtonHint);
 
     const auto* image = Child<QLabel>(form, "Image2");
-    QCOMPARE(image->geometry(), QRect(10, 10, 120, 125));
+    QCOMPARE(image->geometry(), scale.Rect({10, 10, 120, 125}));
     QCOMPARE(image->pixmap().size(), QSize(120, 125));
-    QCOMPARE(Child<QLabel>(form, "LabelCopyR")->pos(), QPoint(140, 10));
-    QCOMPARE(Child<QLabel>(form, "VxLblMail")->pos(), QPoint(140, 27));
-    QCOMPARE(Child<QLabel>(form, "VxLbl1")->pos(), QPoint(140, 46));
+    QCOMPARE(Child<QLabel>(form, "LabelCopyR")->pos(), scale.Point({140, 10}));
+    QCOMPARE(Child<QLabel>(form, "VxLblMail")->pos(), scale.Point({140, 27}));
+    QCOMPARE(Child<QLabel>(form, "VxLbl1")->pos(), scale.Point({140, 46}));
     for (const char* name : {"LabelCopyR", "VxLblMail", "VxLbl1"}) {
         const auto* label = Child<QLabel>(form, name);
         QVERIFY2(label->width() >= label->sizeHint().width(), name);
         QVERIFY2(label->geometry().right() < form.width(), name);
     }
     const auto* ok = Child<QPushButton>(form, "BitBtn1");
-    QCOMPARE(ok->geometry(), QRect(193, 140, 75, 25));
+    QCOMPARE(ok->geometry(), scale.Rect({193, 140, 75, 25}));
     QCOMPARE(ok->text(), QString("OK"));
     QVERIFY(ok->isDefault());
     QCOMPARE(ok->property("modalResult").toInt(), int(mrOk));
@@ -264,6 +270,40 @@ void TestVxAbout2::linksGoThroughTheShell() {
                                                "www.example.org/tabbit"};
     QCOMPARE(shell.Fake.Opened, expected);
     QVERIFY(shell.Fake.Started.empty());
+}
+
+void TestVxAbout2::textsFitAtDesktopFonts_data() {
+    QTest::addColumn<int>("points");
+    for (int points : {8, 10, 12, 14, 16})
+        QTest::addRow("%d pt", points) << points;
+}
+
+void TestVxAbout2::textsFitAtDesktopFonts() {
+    QFETCH(int, points);
+    struct TRestoreFont {
+        QFont Font = QApplication::font();
+        ~TRestoreFont() { QApplication::setFont(Font); }
+    } restore;
+    QFont desktop("DejaVu Sans");
+    desktop.setPointSize(points);
+    QApplication::setFont(desktop);
+    TFormAbout2 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCOMPARE(form.font().pointSize(), points);
+    QCOMPARE(form.size(), FormScale(desktop).Size({342, 168}));
+    // Every text lies whole inside the window and clear of the picture and the button.
+    const QRect image = Child<QLabel>(form, "Image2")->geometry();
+    const auto* ok = Child<QPushButton>(form, "BitBtn1");
+    QVERIFY(ok->width() >= ok->sizeHint().width());
+    QVERIFY(ok->height() >= ok->sizeHint().height());
+    for (const char* name : {"LabelCopyR", "VxLblMail", "VxLbl1"}) {
+        const auto* label = Child<QLabel>(form, name);
+        QVERIFY2(label->size() == label->sizeHint(), name);
+        QVERIFY2(form.rect().contains(label->geometry()), name);
+        QVERIFY2(!label->geometry().intersects(image), name);
+        QVERIFY2(!label->geometry().intersects(ok->geometry()), name);
+    }
 }
 
 QTEST_MAIN(TestVxAbout2)

@@ -7,10 +7,12 @@
 #include "controls/Vxdialog40.h"
 #include "platform/HelpViewer.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTest>
 #include <algorithm>
 #include <functional>
@@ -117,6 +119,57 @@ private slots:
         QCOMPARE(ok->geometry(), QRect((form->width() - horz(50)) / 2, 32 + vert(8) + vert(10),
                                        horz(50), vert(14)));
         QCOMPARE(form->minimumSize(), form->maximumSize());
+    }
+
+    void screenReaderHearsCaptionAndMessage() {
+        std::unique_ptr<TMessageForm> form(CreateMessageDialogEx(
+            "Really delete all field definitions?", dkConfirmation, {dbYes, dbNo}, dbNo, true, 0));
+        QAccessibleInterface* dialog = QAccessible::queryAccessibleInterface(form.get());
+        QVERIFY(dialog);
+        QCOMPARE(dialog->role(), QAccessible::Dialog);
+        QCOMPARE(dialog->text(QAccessible::Name), QString("Confirmation"));
+        QCOMPARE(dialog->text(QAccessible::Description),
+                 QString("Really delete all field definitions?"));
+        QAccessibleInterface* message =
+            QAccessible::queryAccessibleInterface(form->findChild<QLabel*>("Message"));
+        QCOMPARE(message->text(QAccessible::Name), QString("Really delete all field definitions?"));
+        QAccessibleInterface* icon =
+            QAccessible::queryAccessibleInterface(form->findChild<QLabel*>("Image_Vx1"));
+        QCOMPARE(icon->text(QAccessible::Name), QString("Confirmation"));
+        QCOMPARE(
+            QAccessible::queryAccessibleInterface(Button(*form, "Yes"))->text(QAccessible::Name),
+            QString("Yes"));
+    }
+
+    void captionsFitAtDesktopFonts_data() {
+        QTest::addColumn<int>("points");
+        for (int points : {8, 10, 12, 14, 16})
+            QTest::addRow("%d pt", points) << points;
+    }
+    void captionsFitAtDesktopFonts() {
+        QFETCH(int, points);
+        struct TRestoreFont {
+            QFont Font = QApplication::font();
+            ~TRestoreFont() { QApplication::setFont(Font); }
+        } restore;
+        QFont desktop("DejaVu Sans");
+        desktop.setPointSize(points);
+        QApplication::setFont(desktop);
+        std::unique_ptr<TMessageForm> form(
+            CreateMessageDialogEx("Really delete all field definitions?", dkConfirmation,
+                                  {dbYes, dbNo, dbNoToAll, dbYesToAll}, dbNo, true, 0));
+        auto* message = form->findChild<QLabel*>("Message");
+        QVERIFY(message->width() >= message->sizeHint().width());
+        QVERIFY(message->height() >= message->heightForWidth(message->width()));
+        for (QPushButton* button : form->findChildren<QPushButton*>()) {
+            const int margin =
+                button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+            QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) + 2 * margin <=
+                         button->width(),
+                     qPrintable(button->text()));
+            QVERIFY2(button->fontMetrics().height() <= button->height(),
+                     qPrintable(button->text()));
+        }
     }
 
     void longMessageWrapsAtHalfTheScreen() {

@@ -4,6 +4,7 @@
 #include "controls/VxInputBox.h"
 #include "controls/VxModal.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
@@ -52,6 +53,11 @@ private slots:
             QCOMPARE(d.objectName(), QString("InputBox"));
             QCOMPARE(d.windowTitle(), QString("Save definition"));
             QCOMPARE(d.findChild<QLabel*>()->text(), QString("Name:"));
+            // A screen reader hears the prompt as the name of the edit line.
+            QCOMPARE(QAccessible::queryAccessibleInterface(edit)->text(QAccessible::Name),
+                     QString("Name:"));
+            QCOMPARE(QAccessible::queryAccessibleInterface(&d)->text(QAccessible::Description),
+                     QString("Name:"));
             QCOMPARE(edit->selectedText(), QString("old"));
             Type(edit, QString::fromLatin1("Gr\xFC\xDF"));
             if (action == "enter")

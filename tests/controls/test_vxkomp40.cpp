@@ -359,6 +359,21 @@ private slots:
         QTest::mouseClick(file, Qt::LeftButton, {}, QPoint(8, file->height() / 2));
         QVERIFY(fileName->hasFocus());
         QVERIFY(!memo1->isEnabled());
+
+        // Choosing with the arrow keys moves the focus into the control, as a click does.
+        file->setFocus();
+        QTest::keyClick(file, Qt::Key_Down);
+        QVERIFY(memo->isChecked());
+        QVERIFY(memo1->hasFocus());
+        memo->setFocus();
+        QTest::keyClick(memo, Qt::Key_Up);
+        QVERIFY(file->isChecked());
+        QVERIFY(fileName->hasFocus());
+        // An arrow key that finds no other button leaves the focus where it is.
+        file->setFocus();
+        QTest::keyClick(file, Qt::Key_Up);
+        QVERIFY(file->isChecked());
+        QVERIFY(file->hasFocus());
     }
 
     void bindingRules() {

@@ -18,6 +18,7 @@
 #include "platform/HelpViewer.h"
 #include "platform/Latin1.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QClipboard>
 #include <QCursor>
@@ -30,6 +31,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -148,6 +150,24 @@ private slots:
     void f1OpensHelpEverywhere();
     void helpButtonPrefersTheContentsFile();
 
+    void textsFitAtDesktopFonts_data();
+    void textsFitAtDesktopFonts();
+
+    void menuKeysOpenThePopupForTheCurrentRow_data();
+    void menuKeysOpenThePopupForTheCurrentRow();
+    void controlTabLeavesTheGrid_data();
+    void controlTabLeavesTheGrid();
+    void altShiftArrowsExchangeRows();
+    void arrowKeysMoveTheFocusIntoTheOutputTarget();
+    void ctrlASelectsTheCellText_data();
+    void ctrlASelectsTheCellText();
+
+    void windowIsAWindowNamedByItsCaption();
+    void controlsHaveAccessibleNames();
+    void gaugeReportsItsValue();
+    void gridReportsTitlesAndCells();
+    void memoOffersItsLinesAsText();
+
 private:
     template <class T> T* Child(const char* name) const {
         T* child = F->findChild<T*>(name);
@@ -253,7 +273,9 @@ void TestMainWindow::ExpectIdle() const {
 
 void TestMainWindow::startsWithItsDefaults() {
     QCOMPARE(F->windowTitle(), "Create file with random records");
-    QCOMPARE(F->size(), QSize(431, 480));
+    // The design size, grown with the window's font.
+    QCOMPARE(F->size(), F->Scale().Size({431, 480}));
+    QCOMPARE(F->minimumSize(), F->size());
     QCOMPARE(Child<QLineEdit>("EditDateFormat")->text(), "D/M/YYYY");
     QCOMPARE(Child<QLineEdit>("VxNumEditRecords")->text(), "100");
     QCOMPARE(Child<QLineEdit>("EditCharset")->text(), ToQString(Umlauts));
@@ -332,12 +354,25 @@ void TestMainWindow::controlsSitAtTheirDesignPlaces() {
     QFETCH(QString, name);
     QFETCH(QRect, design);
     QFETCH(QRect, enlarged);
+    // The design geometry is grown with the window's font; enlarging the window moves and
+    // widens the anchored controls by exactly as much as the window grows.
     auto* control = Child<QWidget>(name.toLatin1().constData());
-    QCOMPARE(control->geometry(), design);
-    F->resize(531, 560);
-    QTRY_COMPARE(control->geometry(), enlarged);
-    F->resize(431, 480);
-    QTRY_COMPARE(control->geometry(), design);
+    QRect scaled = F->Scale().Rect(design);
+    // A one-line control too low for its style's frames is as high as it needs to be, about
+    // the same middle.
+    const int missing = control->sizeHint().height() - scaled.height();
+    if (missing > 0 && name != "StringGrid1" && name != "Memo1" && name != "RadioGroupEOL" &&
+        name != "Gauge1")
+        scaled.adjust(0, -missing / 2, 0, missing - missing / 2);
+    const QRect grown =
+        scaled.translated(enlarged.topLeft() - design.topLeft())
+            .adjusted(0, 0, enlarged.width() - design.width(), enlarged.height() - design.height());
+    const QSize size = F->size();
+    QCOMPARE(control->geometry(), scaled);
+    F->resize(size + QSize(100, 80));
+    QTRY_COMPARE(control->geometry(), grown);
+    F->resize(size);
+    QTRY_COMPARE(control->geometry(), scaled);
 }
 
 void TestMainWindow::tabOrderAndLabelBuddies() {
@@ -401,11 +436,12 @@ void TestMainWindow::gridIsSetUp() {
     QCOMPARE(ToQString(F->Cells(0, 42)), " 42");
     QCOMPARE(ToQString(F->Cells(0, 512)), "512");
     QCOMPARE(Row(1), QStringList({"", "", ""}));
+    // The design sizes, grown with the window's font.
     const int widths[] = {45, 145, 55, 140};
     for (int c = 0; c < 4; ++c)
-        QCOMPARE(Grid()->columnWidth(c), widths[c]);
-    QCOMPARE(Grid()->rowHeight(0), 18);
-    QCOMPARE(Grid()->horizontalHeader()->height(), 18);
+        QCOMPARE(Grid()->columnWidth(c), F->Scale().Horz(widths[c]));
+    QCOMPARE(Grid()->rowHeight(0), F->Scale().Vert(18));
+    QCOMPARE(Grid()->horizontalHeader()->height(), F->Scale().Vert(18));
     for (int c = 0; c < 2; ++c) {
         const Qt::ItemFlags flags = Grid()->item(0, c)->flags();
         QVERIFY(!(flags & Qt::ItemIsEditable));
@@ -1299,6 +1335,370 @@ void TestMainWindow::helpButtonPrefersTheContentsFile() {
     SetHelpViewer(previous);
     QCOMPARE(viewer.Commands,
              (std::vector<THelpCommand>{HELP_CONTENTS, HELP_FINDER, HELP_CONTENTS}));
+}
+
+// ---------------------------------------------------------------------------------------
+// The desktop's font
+
+void TestMainWindow::textsFitAtDesktopFonts_data() {
+    QTest::addColumn<int>("points");
+    for (int points : {8, 10, 12, 14, 16})
+        QTest::addRow("%d pt", points) << points;
+}
+
+void TestMainWindow::textsFitAtDesktopFonts() {
+    QFETCH(int, points);
+    struct TRestoreFont {
+        QFont Font = QApplication::font();
+        ~TRestoreFont() { QApplication::setFont(Font); }
+    } restore;
+    QFont desktop("DejaVu Sans");
+    desktop.setPointSize(points);
+    QApplication::setFont(desktop);
+    F = std::make_unique<TFormMain>();
+    F->show();
+    QVERIFY(QTest::qWaitForWindowExposed(F.get()));
+
+    // The window shows the desktop's font at its own size, the memo a fixed-pitch one.
+    QCOMPARE(F->font().pointSize(), points);
+    const QFont memoFont = Child<TMemo>("Memo1")->font();
+    QCOMPARE(memoFont.pointSize(), points);
+    const QFontMetrics memoMetrics(memoFont);
+    QCOMPARE(memoMetrics.horizontalAdvance('i'), memoMetrics.horizontalAdvance('W'));
+
+    // No caption is cut off: every text's size hint fits the box it was given.
+    QStringList clipped;
+    const auto check = [&](QWidget* w, QSize needed) {
+        if (w->isVisible() && (needed.width() > w->width() || needed.height() > w->height()))
+            clipped << QString("%1 needs %2x%3, has %4x%5")
+                           .arg(w->objectName())
+                           .arg(needed.width())
+                           .arg(needed.height())
+                           .arg(w->width())
+                           .arg(w->height());
+    };
+    for (QLabel* label : F->findChildren<QLabel*>())
+        check(label, label->sizeHint());
+    for (QRadioButton* radio : F->findChildren<QRadioButton*>())
+        check(radio, radio->sizeHint());
+    // A push button's hint has a minimum width of the style's beyond its text; the text with
+    // the style's margins is what has to fit.
+    for (QPushButton* button : F->findChildren<QPushButton*>()) {
+        const int margin = button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+        check(button, QSize(button->fontMetrics().horizontalAdvance(button->text()) + 2 * margin,
+                            button->sizeHint().height()));
+    }
+    for (QLineEdit* edit : F->findChildren<QLineEdit*>())
+        check(edit, QSize(0, edit->sizeHint().height()));
+    check(Child<TGauge>("Gauge1"), QSize(0, F->fontMetrics().height()));
+    // The grid's titles and the longest field type fit their columns, a row its text.
+    const QFontMetrics metrics(Grid()->font());
+    const auto column = [&](int col, const QString& text) {
+        if (metrics.horizontalAdvance(text) + 4 > Grid()->columnWidth(col))
+            clipped << "column " + QString::number(col) + ": " + text;
+    };
+    for (int c = 0; c < 4; ++c)
+        column(c, ToQString(F->Cells(c, 0)));
+    for (const TTextTypeOpt& opt : TextTypeOpts)
+        column(1, QString::fromLatin1(opt.Caption));
+    if (metrics.height() > Grid()->rowHeight(0))
+        clipped << "row height";
+    QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join("; ")));
+
+    // Nor does a control cover another.
+    QStringList overlapping;
+    const QList<QWidget*> controls = F->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (qsizetype i = 0; i < controls.size(); ++i)
+        for (qsizetype j = i + 1; j < controls.size(); ++j)
+            if (controls[i]->isVisible() && controls[j]->isVisible() &&
+                controls[i]->geometry().intersects(controls[j]->geometry()))
+                overlapping << controls[i]->objectName() + "/" + controls[j]->objectName();
+    QVERIFY2(overlapping.isEmpty(), qPrintable(overlapping.join("; ")));
+
+    // On a screen too low for it, the window gives up grid rows, down to three, and keeps
+    // its bottom on the screen.
+    const int room = F->screen()->availableGeometry().height() -
+                     F->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, F.get());
+    QVERIFY(Grid()->height() >= Grid()->horizontalHeader()->height() + 3 * Grid()->rowHeight(0));
+    QVERIFY(F->height() <= room || Grid()->height() < F->Scale().Vert(18) * 4 + 4);
+    const int designHeight = F->Scale().Vert(480);
+    QCOMPARE(F->height() < designHeight, designHeight > room);
+    QCOMPARE(F->minimumHeight(), F->height());
+
+    // At the common 10 points the window fits a 1366 x 768 screen with its title bar and a
+    // panel.
+    if (points == 10) {
+        QVERIFY(F->width() <= 1366);
+        QVERIFY2(F->height() + 60 <= 768, qPrintable(QString::number(F->height())));
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// The keyboard alone
+
+void TestMainWindow::menuKeysOpenThePopupForTheCurrentRow_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<bool>("inEditor");
+    QTest::newRow("menu key in the editor") << int(Qt::Key_Menu) << Qt::KeyboardModifiers() << true;
+    QTest::newRow("menu key on the grid") << int(Qt::Key_Menu) << Qt::KeyboardModifiers() << false;
+    QTest::newRow("shift+f10 in the editor")
+        << int(Qt::Key_F10) << Qt::KeyboardModifiers(Qt::ShiftModifier) << true;
+    QTest::newRow("shift+f10 on the grid")
+        << int(Qt::Key_F10) << Qt::KeyboardModifiers(Qt::ShiftModifier) << false;
+}
+
+void TestMainWindow::menuKeysOpenThePopupForTheCurrentRow() {
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(bool, inEditor);
+    SetRow(40, "", "12", "leftover");
+    // The current row lies out of view: the menu brings it into view first.
+    Grid()->setFocus();
+    Grid()->setCurrentCell(39, 3);
+    if (!inEditor)
+        Grid()->setFocus();
+    QWidget* target = QApplication::focusWidget();
+    QCOMPARE(target != Grid(), inEditor);
+    QTest::keyClick(target, Qt::Key(key), modifiers);
+    QMenu* menu = OpenMenu();
+    QVERIFY(menu);
+    const QRect typeCell = Grid()->CellRect(1, 40);
+    QVERIFY(Grid()->rect().contains(typeCell));
+    QCOMPARE(menu->pos().x(), Grid()->mapToGlobal(typeCell.bottomLeft()).x());
+    // The choice acts on that row, even when the current cell has moved meanwhile.
+    Grid()->setCurrentCell(2, 2);
+    Choose(miNumeric);
+    QCOMPARE(Row(40), QStringList({"numeric (0..9)", "12", ""}));
+    QCOMPARE(Row(3), QStringList({"", "", ""}));
+    // The keyboard goes on where it was: in the current cell.
+    QTRY_VERIFY(Grid()->isAncestorOf(QApplication::focusWidget()));
+    QTest::keyClicks(QApplication::focusWidget(), "7");
+    QCOMPARE(ToQString(F->Cells(2, 3)), "7");
+}
+
+void TestMainWindow::controlTabLeavesTheGrid_data() {
+    QTest::addColumn<bool>("inEditor");
+    QTest::newRow("from the cell editor") << true;
+    QTest::newRow("from the grid") << false;
+}
+
+void TestMainWindow::controlTabLeavesTheGrid() {
+    QFETCH(bool, inEditor);
+    const auto enterGrid = [&] {
+        Grid()->setFocus();
+        Grid()->setCurrentCell(5, 2);
+        if (!inEditor)
+            Grid()->setFocus();
+        return QApplication::focusWidget();
+    };
+    QTest::keyClick(enterGrid(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(QApplication::focusWidget(), Child<QWidget>("EditDateFormat"));
+    QTest::keyClick(enterGrid(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), Child<QWidget>("EditCharset"));
+    // Tab alone still moves between the cells.
+    QTest::keyClick(enterGrid(), Qt::Key_Tab);
+    QVERIFY(Grid()->isAncestorOf(QApplication::focusWidget()) ||
+            QApplication::focusWidget() == Grid());
+    QCOMPARE(Grid()->currentRow(), 5);
+    QCOMPARE(Grid()->currentColumn(), 3);
+}
+
+void TestMainWindow::altShiftArrowsExchangeRows() {
+    for (int r = 1; r <= 4; ++r)
+        SetRow(r, "fixed string", std::to_string(r), FromQString(QString("s%1").arg(r)));
+    const auto press = [&](Qt::Key key) {
+        QTest::keyClick(QApplication::focusWidget(), key, Qt::AltModifier | Qt::ShiftModifier);
+    };
+    Grid()->setFocus();
+    Grid()->setCurrentCell(2, 3); // row 3
+    press(Qt::Key_Up);
+    QCOMPARE(Row(2), QStringList({"fixed string", "3", "s3"}));
+    QCOMPARE(Row(3), QStringList({"fixed string", "2", "s2"}));
+    // The current cell goes with the row, so the next stroke moves it on.
+    QCOMPARE(Grid()->currentRow(), 1);
+    QCOMPARE(Grid()->currentColumn(), 3);
+    press(Qt::Key_Up);
+    QCOMPARE(Row(1), QStringList({"fixed string", "3", "s3"}));
+    QCOMPARE(Row(2), QStringList({"fixed string", "1", "s1"}));
+    // Row 1 has no row above it.
+    press(Qt::Key_Up);
+    QCOMPARE(Row(1), QStringList({"fixed string", "3", "s3"}));
+    QCOMPARE(Grid()->currentRow(), 0);
+    press(Qt::Key_Down);
+    press(Qt::Key_Down);
+    QCOMPARE(Row(1), QStringList({"fixed string", "1", "s1"}));
+    QCOMPARE(Row(2), QStringList({"fixed string", "2", "s2"}));
+    QCOMPARE(Row(3), QStringList({"fixed string", "3", "s3"}));
+    QCOMPARE(Row(4), QStringList({"fixed string", "4", "s4"}));
+    // Nor has row 512 one below it.
+    SetRow(512, "blank", "9", "");
+    Grid()->setCurrentCell(511, 2);
+    press(Qt::Key_Down);
+    QCOMPARE(Row(512), QStringList({"blank", "9", ""}));
+    QCOMPARE(ToQString(F->Cells(0, 3)), "  3");
+}
+
+void TestMainWindow::arrowKeysMoveTheFocusIntoTheOutputTarget() {
+    auto* file = Child<QRadioButton>("VxRadioBtnFile");
+    auto* memo = Child<QRadioButton>("VxRadioBtnMemo");
+    file->setFocus();
+    QTest::keyClick(file, Qt::Key_Left);
+    QVERIFY(memo->isChecked());
+    QCOMPARE(QApplication::focusWidget(), Child<QWidget>("Memo1"));
+    memo->setFocus();
+    QTest::keyClick(memo, Qt::Key_Right);
+    QVERIFY(file->isChecked());
+    QCOMPARE(QApplication::focusWidget(), Child<QWidget>("EditFileName"));
+    // The end-of-line choice stays where it was.
+    QCOMPARE(Child<TRadioGroup>("RadioGroupEOL")->ItemIndex(), 0);
+}
+
+void TestMainWindow::ctrlASelectsTheCellText_data() {
+    QTest::addColumn<int>("col");
+    QTest::addColumn<bool>("inEditor");
+    QTest::newRow("size, grid") << 2 << false;
+    QTest::newRow("size, editor") << 2 << true;
+    QTest::newRow("string, grid") << 3 << false;
+    QTest::newRow("string, editor") << 3 << true;
+}
+
+void TestMainWindow::ctrlASelectsTheCellText() {
+    QFETCH(int, col);
+    QFETCH(bool, inEditor);
+    SetRow(4, "numeric (0..9)", "12", "text");
+    Grid()->setFocus();
+    Grid()->setCurrentCell(3, col);
+    if (!inEditor)
+        Grid()->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    QVERIFY(editor);
+    QVERIFY(Grid()->isAncestorOf(editor));
+    QCOMPARE(editor->selectedText(), ToQString(F->Cells(col, 4)));
+    // Only the current cell is selected, not the table.
+    QVERIFY(Grid()->selectionModel()->selectedIndexes().size() <= 1);
+    QCOMPARE(Row(4), QStringList({"numeric (0..9)", "12", "text"}));
+}
+
+// ---------------------------------------------------------------------------------------
+// A screen reader
+
+void TestMainWindow::windowIsAWindowNamedByItsCaption() {
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(F.get());
+    QVERIFY(window);
+    QCOMPARE(window->role(), QAccessible::Window);
+    QCOMPARE(window->text(QAccessible::Name), QString("Create file with random records"));
+}
+
+void TestMainWindow::controlsHaveAccessibleNames() {
+    struct TExpected {
+        const char* Control;
+        const char* Name;
+        const char* Description;
+    };
+    const TExpected expected[] = {
+        {"VxNumEditRecords", "Record Count:", ""},
+        {"EditCharset", "User defined character set:",
+         "used in conjunction with field type \"letter union user def' charset\" "},
+        {"StringGrid1", "Record Definition:", "right-click to select field type"},
+        {"EditDateFormat", "Date Format:", ""},
+        {"RadioGroupEOL", "end-of-line", "coding EOL type"},
+        {"RadioGroupEOLItem1", "LF (UNIX)", ""},
+        {"VxRadioBtnMemo", "Output in memo", ""},
+        {"VxRadioBtnFile", "Output on file", ""},
+        {"EditFileName", "Output on file", ""},
+        {"Memo1", "Output in memo", ""},
+        {"ButtonStart", "Start", "start record generation"},
+        {"ButtonAbort", "Abort", "abort record generation"},
+        {"ButtonHelp", "Help", "display help"},
+        {"ButtonAbout", "About", "about the author"},
+        {"ButtonManage", "Manage Definitions", "save or load record definitions"},
+        {"Gauge1", "Progress", ""},
+    };
+    for (const TExpected& e : expected) {
+        QAccessibleInterface* iface =
+            QAccessible::queryAccessibleInterface(Child<QWidget>(e.Control));
+        QVERIFY2(iface, e.Control);
+        QCOMPARE(iface->text(QAccessible::Name), QString(e.Name));
+        if (*e.Description)
+            QCOMPARE(iface->text(QAccessible::Description), QString(e.Description));
+    }
+}
+
+void TestMainWindow::gaugeReportsItsValue() {
+    auto* gauge = Child<TGauge>("Gauge1");
+    gauge->SetMax(500);
+    gauge->SetPosition(200);
+    gauge->Refresh();
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(gauge);
+    QVERIFY(iface);
+    QAccessibleValueInterface* value = iface->valueInterface();
+    QVERIFY(value);
+    QCOMPARE(value->currentValue().toInt(), 200);
+    QCOMPARE(value->minimumValue().toInt(), 0);
+    QCOMPARE(value->maximumValue().toInt(), 500);
+}
+
+void TestMainWindow::gridReportsTitlesAndCells() {
+    SetRow(6, "random from string", "3", "abc");
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(Grid());
+    QVERIFY(iface);
+    QAccessibleTableInterface* table = iface->tableInterface();
+    QVERIFY(table);
+    QCOMPARE(table->columnCount(), 4);
+    QCOMPARE(table->rowCount(), 512);
+    const char* titles[] = {"Field #", "Field Type", "Field Size", "String (for fixed/random)"};
+    for (int c = 0; c < 4; ++c)
+        QCOMPARE(table->columnDescription(c), QString(titles[c]));
+    const char* cells[] = {"  6", "random from string", "3", "abc"};
+    for (int c = 0; c < 4; ++c) {
+        QAccessibleInterface* cell = table->cellAt(5, c);
+        QVERIFY(cell);
+        QCOMPARE(cell->text(QAccessible::Name), QString(cells[c]));
+    }
+}
+
+void TestMainWindow::memoOffersItsLinesAsText() {
+    auto* memo = Child<TMemo>("Memo1");
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(memo);
+    QVERIFY(iface);
+    QAccessibleTextInterface* text = iface->textInterface();
+    QVERIFY(text);
+    QVERIFY(iface->state().readOnly);
+    QCOMPARE(text->characterCount(), 0);
+    QCOMPARE(text->text(0, 0), QString());
+
+    memo->AddLine("12345;");
+    memo->AddLine("ab\rc");
+    memo->AddLine("");
+    memo->AddLine("xyz");
+    const QString all = QString("12345;\nab") + QChar(TMemo::CarriageReturnMark) + "c\n\nxyz";
+    QCOMPARE(text->characterCount(), all.size());
+    QCOMPARE(text->text(0, text->characterCount()), all);
+    // Any stretch of the text, line breaks included, reads as it stands in the whole.
+    for (int start = 0; start <= all.size(); ++start)
+        for (int end = start; end <= all.size(); ++end)
+            QCOMPARE(text->text(start, end), all.mid(start, end - start));
+    // A screen reader reads it line by line.
+    int start = -1;
+    int end = -1;
+    QCOMPARE(text->textAtOffset(8, QAccessible::LineBoundary, &start, &end),
+             QString("ab") + QChar(TMemo::CarriageReturnMark) + "c\n");
+    QCOMPARE(start, 7);
+    QCOMPARE(end, 12);
+    QCOMPARE(text->textAtOffset(13, QAccessible::LineBoundary, &start, &end), QString("xyz"));
+    QCOMPARE(start, 13);
+    QCOMPARE(end, 16);
+    // The selection is reported by whole lines.
+    QCOMPARE(text->selectionCount(), 0);
+    memo->SelectAll();
+    QCOMPARE(text->selectionCount(), 1);
+    text->selection(0, &start, &end);
+    QCOMPARE(start, 0);
+    QCOMPARE(end, all.size());
+    memo->ClearLines();
+    QCOMPARE(text->characterCount(), 0);
 }
 
 int main(int argc, char** argv) {

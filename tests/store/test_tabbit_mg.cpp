@@ -2,6 +2,7 @@
 #include "store/Tabbit_Mg.h"
 
 #include "controls/ModalResult.h"
+#include "controls/VxFormScale.h"
 #include "controls/VxModal.h"
 #include "platform/HelpViewer.h"
 #include "platform/Latin1.h"
@@ -9,6 +10,8 @@
 #include "tests/support/DialogSupport.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -420,6 +424,43 @@ private slots:
         });
         SetHelpViewer(previous);
         QCOMPARE(spy.Commands, (QList<std::pair<THelpCommand, unsigned long>>{{HELP_CONTEXT, 10}}));
+    }
+
+    void listIsNamedForAScreenReader() {
+        TFormManage form;
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(&List(form));
+        QVERIFY(list);
+        QCOMPARE(list->text(QAccessible::Name), QString("existing record definitions"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(&form)->text(QAccessible::Name),
+                 QString("Manage record definitions"));
+    }
+
+    void captionsFitAtDesktopFonts_data() {
+        QTest::addColumn<int>("points");
+        for (int points : {8, 12, 16})
+            QTest::addRow("%d pt", points) << points;
+    }
+    void captionsFitAtDesktopFonts() {
+        QFETCH(int, points);
+        struct TRestoreFont {
+            QFont Font = QApplication::font();
+            ~TRestoreFont() { QApplication::setFont(Font); }
+        } restore;
+        QFont desktop("DejaVu Sans");
+        desktop.setPointSize(points);
+        QApplication::setFont(desktop);
+        const TIniFile ini;
+        TFormManage form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        // The list's room grows with the font; every button shows its whole caption.
+        QVERIFY(List(form).width() >= FormScale(desktop).Horz(240));
+        QVERIFY(List(form).height() >= FormScale(desktop).Vert(180));
+        for (QPushButton* button : form.findChildren<QPushButton*>())
+            QVERIFY2(button->width() >= button->sizeHint().width() &&
+                         button->height() >= button->sizeHint().height(),
+                     qPrintable(button->text()));
+        form.hide();
     }
 };
 
