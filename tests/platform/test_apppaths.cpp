@@ -2,6 +2,7 @@
 #include "platform/AppPaths.h"
 
 #include "tests/support/TTempDir.h"
+#include "tests/support/Unprivileged.h"
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -120,14 +121,15 @@ TEST(ChooseIniPath, BesideAWritableExecutable) {
 }
 
 TEST(ChooseIniPath, UserConfigurationForAnInstalledProgram) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root writes into any folder";
-    TTempDir dir;
-    fs::create_directory(dir.File("bin"));
-    fs::permissions(dir.File("bin"), fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_EQ(ChooseIniPath(dir.File("bin/tabbit"), dir.File("config")),
-              dir.File("config/tabbit.ini"));
-    EXPECT_TRUE(fs::is_directory(dir.File("config")));
+    AsUnprivilegedUser([] {
+        TTempDir dir;
+        fs::create_directory(dir.File("bin"));
+        fs::permissions(dir.File("bin"), fs::perms::owner_read | fs::perms::owner_exec);
+        EXPECT_EQ(ChooseIniPath(dir.File("bin/tabbit"), dir.File("config")),
+                  dir.File("config/tabbit.ini"));
+        EXPECT_TRUE(fs::is_directory(dir.File("config")));
+        fs::permissions(dir.File("bin"), fs::perms::owner_all);
+    });
 }
 
 TEST(ChooseIniPath, AnExistingFileBesideTheProgramWins) {

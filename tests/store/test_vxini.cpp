@@ -4,6 +4,7 @@
 #include "engine/Exceptions.h"
 
 #include "tests/support/TTempDir.h"
+#include "tests/support/Unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -496,22 +497,23 @@ TEST(VxIniRewrite, KeepsPermissionBitsAndSymbolicLinks) {
 }
 
 TEST(VxIniRewrite, WriteProtectionIsHonoured) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not bind root";
-    TTempDir dir;
-    const std::string path = dir.File("ro.ini");
-    WriteBytes(path, "[s]\r\nk=1\r\n");
-    TVxIniFile store(path);
-    store.WriteString("s", "k", "2");
-    fs::permissions(path, fs::perms(0444));
-    EXPECT_THROW(store.UpdateFile(), EInOutError);
-    fs::permissions(path, fs::perms(0644));
-    fs::permissions(dir.File(""), fs::perms(0555));
-    EXPECT_THROW(store.UpdateFile(), EInOutError);
-    fs::permissions(dir.File(""), fs::perms(0755));
-    EXPECT_EQ(ReadBytes(path), "[s]\r\nk=1\r\n");
-    fs::permissions(path, fs::perms(0));
-    EXPECT_THROW(TVxIniFile{path}, EInOutError);
+    AsUnprivilegedUser([] {
+        TTempDir dir;
+        const std::string path = dir.File("ro.ini");
+        WriteBytes(path, "[s]\r\nk=1\r\n");
+        TVxIniFile store(path);
+        store.WriteString("s", "k", "2");
+        fs::permissions(path, fs::perms(0444));
+        EXPECT_THROW(store.UpdateFile(), EInOutError);
+        fs::permissions(path, fs::perms(0644));
+        fs::permissions(dir.File(""), fs::perms(0555));
+        EXPECT_THROW(store.UpdateFile(), EInOutError);
+        fs::permissions(dir.File(""), fs::perms(0755));
+        EXPECT_EQ(ReadBytes(path), "[s]\r\nk=1\r\n");
+        fs::permissions(path, fs::perms(0));
+        EXPECT_THROW(TVxIniFile{path}, EInOutError);
+        fs::permissions(path, fs::perms(0644));
+    });
 }
 
 TEST(VxIniLoad, ReadingAFolderFailsAndLeavesTheStoreUnbound) {
