@@ -16,7 +16,8 @@ run=(cmake g++ make pkg-config qt6-base-dev libgl-dev qt6-qpa-plugins fonts-deja
 test=("${run[@]}" libgtest-dev libgmock-dev xvfb xauth xfonts-base parallel
     desktop-file-utils appstream)
 fuzz=(cmake make clang-14 libclang-rt-14-dev)
-bench=("${run[@]}" libbenchmark-dev)
+# The speed comparison reads peak memory with /usr/bin/time.
+bench=("${run[@]}" libbenchmark-dev time)
 # CPack needs dpkg-shlibdeps (dpkg-dev) and file to work out the package's dependencies.
 package=("${run[@]}" dpkg-dev file lintian appstream desktop-file-utils)
 
