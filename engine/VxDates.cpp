@@ -4,6 +4,7 @@
 #include "engine/Exceptions.h"
 #include "engine/Vxparse.h"
 
+#include <algorithm>
 #include <cstddef>
 
 std::string SystemDateFormat = "m/d/yy";
@@ -113,12 +114,20 @@ class TDateWriter {
 public:
     TDateWriter(std::string& text, const TFormatSettings& settings, int year, int month, int day)
         : FText(text), FSettings(settings), FYear(year), FMonth(month), FDay(day) {}
+    /// A writer that compiles a format into parts: the text that does not depend on the date
+    /// is gathered in text and becomes Text parts, the values of the date become their own.
+    TDateWriter(std::string& text, const TFormatSettings& settings, std::vector<TDatePart>& parts)
+        : FText(text), FSettings(settings), FYear(1), FMonth(1), FDay(1), FParts(&parts) {}
 
     void Write(std::string_view format, int depth);
     /// Moves what the buffer holds to the target; the last step of every write.
     void Flush() {
         FText.append(FBuffer, FUsed);
         FUsed = 0;
+        if (FParts != nullptr && !FText.empty()) {
+            FParts->push_back({TDatePart::Text, 0, FText});
+            FText.clear();
+        }
     }
 
 private:
@@ -126,13 +135,15 @@ private:
 
     void Put(char c) {
         if (FUsed == sizeof FBuffer) {
-            Flush();
+            FText.append(FBuffer, FUsed);
+            FUsed = 0;
         }
         FBuffer[FUsed++] = c;
     }
     void Put(std::string_view text) {
         if (text.size() > sizeof FBuffer - FUsed) {
-            Flush();
+            FText.append(FBuffer, FUsed);
+            FUsed = 0;
             if (text.size() > sizeof FBuffer) {
                 FText.append(text);
                 return;
@@ -161,6 +172,42 @@ private:
         }
     }
     int WeekDay() const { return DayOfWeek(FYear, FMonth, FDay); }
+    /// One value of the date, written now or, when compiling, kept as a part of its own.
+    void PutPart(TDatePart::TKind kind, int minDigits) {
+        if (FParts != nullptr) {
+            Flush();
+            FParts->push_back({kind, static_cast<std::uint8_t>(minDigits), {}});
+            return;
+        }
+        switch (kind) {
+        case TDatePart::Day:
+            PutNumber(static_cast<unsigned>(FDay), minDigits);
+            break;
+        case TDatePart::Month:
+            PutNumber(static_cast<unsigned>(FMonth), minDigits);
+            break;
+        case TDatePart::Year:
+            PutNumber(static_cast<unsigned>(FYear), minDigits);
+            break;
+        case TDatePart::YearOfCentury:
+            PutNumber(static_cast<unsigned>(FYear % 100), minDigits);
+            break;
+        case TDatePart::ShortDayName:
+            Put(FSettings.ShortDayNames[static_cast<std::size_t>(WeekDay())]);
+            break;
+        case TDatePart::LongDayName:
+            Put(FSettings.LongDayNames[static_cast<std::size_t>(WeekDay())]);
+            break;
+        case TDatePart::ShortMonthName:
+            Put(FSettings.ShortMonthNames[static_cast<std::size_t>(FMonth - 1)]);
+            break;
+        case TDatePart::LongMonthName:
+            Put(FSettings.LongMonthNames[static_cast<std::size_t>(FMonth - 1)]);
+            break;
+        case TDatePart::Text:
+            break;
+        }
+    }
 
     std::string& FText;
     const TFormatSettings& FSettings;
@@ -169,6 +216,7 @@ private:
     int FDay;
     char FBuffer[64];
     std::size_t FUsed = 0;
+    std::vector<TDatePart>* FParts = nullptr;
 };
 
 // The era letters follow the Gregorian calendar, which has one era for all the years 1 to
@@ -244,13 +292,13 @@ void TDateWriter::Write(std::string_view format, int depth) {
             switch (run) {
             case 1:
             case 2:
-                PutNumber(static_cast<unsigned>(FDay), static_cast<int>(run));
+                PutPart(TDatePart::Day, static_cast<int>(run));
                 break;
             case 3:
-                Put(FSettings.ShortDayNames[static_cast<std::size_t>(WeekDay())]);
+                PutPart(TDatePart::ShortDayName, 0);
                 break;
             case 4:
-                Put(FSettings.LongDayNames[static_cast<std::size_t>(WeekDay())]);
+                PutPart(TDatePart::LongDayName, 0);
                 break;
             case 5:
                 WriteNested(FSettings.ShortDateFormat, depth);
@@ -264,18 +312,18 @@ void TDateWriter::Write(std::string_view format, int depth) {
             if (afterHour && run <= 2) {
                 PutNumber(0, static_cast<int>(run));
             } else if (run <= 2) {
-                PutNumber(static_cast<unsigned>(FMonth), static_cast<int>(run));
+                PutPart(TDatePart::Month, static_cast<int>(run));
             } else if (run == 3) {
-                Put(FSettings.ShortMonthNames[static_cast<std::size_t>(FMonth - 1)]);
+                PutPart(TDatePart::ShortMonthName, 0);
             } else {
-                Put(FSettings.LongMonthNames[static_cast<std::size_t>(FMonth - 1)]);
+                PutPart(TDatePart::LongMonthName, 0);
             }
             break;
         case 'y':
             if (run <= 2) {
-                PutNumber(static_cast<unsigned>(FYear % 100), 2);
+                PutPart(TDatePart::YearOfCentury, 2);
             } else {
-                PutNumber(static_cast<unsigned>(FYear), 4);
+                PutPart(TDatePart::Year, 4);
             }
             break;
         case 'h':
@@ -296,7 +344,7 @@ void TDateWriter::Write(std::string_view format, int depth) {
             WriteNested(run >= 2 ? FSettings.LongTimeFormat : FSettings.ShortTimeFormat, depth);
             break;
         case 'e':
-            PutNumber(static_cast<unsigned>(FYear), run >= 2 ? 2 : 1);
+            PutPart(TDatePart::Year, run >= 2 ? 2 : 1);
             break;
         default: // 'g'
             Put(run >= 2 ? "Anno Domini" : "AD");
@@ -333,4 +381,110 @@ std::string FormatDate(const std::string& format, int year, int month, int day,
     std::string text;
     AppendDate(text, format, year, month, day, settings);
     return text;
+}
+
+namespace {
+
+/// value (at most 9999) in decimal with at least minDigits digits, zero-padded, at out.
+char* WriteNumber(char* out, unsigned value, unsigned minDigits) {
+    unsigned digits = value >= 1000 ? 4 : value >= 100 ? 3 : value >= 10 ? 2 : 1;
+    if (digits < minDigits) {
+        digits = minDigits;
+    }
+    for (unsigned i = digits; i-- > 0;) {
+        out[i] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    return out + digits;
+}
+
+std::size_t LongestName(const auto& names) {
+    std::size_t longest = 0;
+    for (const std::string& name : names) {
+        longest = std::max(longest, name.size());
+    }
+    return longest;
+}
+
+} // namespace
+
+TVxDateFormat::TVxDateFormat(std::string_view format, const TFormatSettings& settings)
+    : FSettings(settings) {
+    std::string text;
+    TDateWriter writer(text, FSettings, FParts);
+    writer.Write(format, 0);
+    writer.Flush();
+    for (const TDatePart& part : FParts) {
+        switch (part.Kind) {
+        case TDatePart::Text:
+            FMaxWidth += part.Str.size();
+            break;
+        case TDatePart::Day:
+        case TDatePart::Month:
+        case TDatePart::YearOfCentury:
+            FMaxWidth += std::max<std::size_t>(part.MinDigits, 2);
+            break;
+        case TDatePart::Year:
+            FMaxWidth += std::max<std::size_t>(part.MinDigits, 4);
+            break;
+        case TDatePart::ShortDayName:
+            FMaxWidth += LongestName(FSettings.ShortDayNames);
+            break;
+        case TDatePart::LongDayName:
+            FMaxWidth += LongestName(FSettings.LongDayNames);
+            break;
+        case TDatePart::ShortMonthName:
+            FMaxWidth += LongestName(FSettings.ShortMonthNames);
+            break;
+        case TDatePart::LongMonthName:
+            FMaxWidth += LongestName(FSettings.LongMonthNames);
+            break;
+        }
+    }
+}
+
+char* TVxDateFormat::Write(char* out, int year, int month, int day) const {
+    for (const TDatePart& part : FParts) {
+        switch (part.Kind) {
+        case TDatePart::Text:
+            out = std::copy(part.Str.begin(), part.Str.end(), out);
+            break;
+        case TDatePart::Day:
+            out = WriteNumber(out, static_cast<unsigned>(day), part.MinDigits);
+            break;
+        case TDatePart::Month:
+            out = WriteNumber(out, static_cast<unsigned>(month), part.MinDigits);
+            break;
+        case TDatePart::Year:
+            out = WriteNumber(out, static_cast<unsigned>(year), part.MinDigits);
+            break;
+        case TDatePart::YearOfCentury:
+            out = WriteNumber(out, static_cast<unsigned>(year % 100), part.MinDigits);
+            break;
+        case TDatePart::ShortDayName: {
+            const std::string& name =
+                FSettings.ShortDayNames[static_cast<std::size_t>(DayOfWeek(year, month, day))];
+            out = std::copy(name.begin(), name.end(), out);
+            break;
+        }
+        case TDatePart::LongDayName: {
+            const std::string& name =
+                FSettings.LongDayNames[static_cast<std::size_t>(DayOfWeek(year, month, day))];
+            out = std::copy(name.begin(), name.end(), out);
+            break;
+        }
+        case TDatePart::ShortMonthName: {
+            const std::string& name =
+                FSettings.ShortMonthNames[static_cast<std::size_t>(month - 1)];
+            out = std::copy(name.begin(), name.end(), out);
+            break;
+        }
+        case TDatePart::LongMonthName: {
+            const std::string& name = FSettings.LongMonthNames[static_cast<std::size_t>(month - 1)];
+            out = std::copy(name.begin(), name.end(), out);
+            break;
+        }
+        }
+    }
+    return out;
 }
