@@ -1,0 +1,605 @@
+// SPDX-License-Identifier: MIT
+#include "engine/VxRecordPlan.h"
+
+#include "engine/Exceptions.h"
+#include "engine/VxRandom.h"
+#include "engine/Vxparse.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <limits>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define TABBIT_HAVE_AVX2_PATH 1
+#endif
+
+namespace {
+
+/// Records up to this size are written whole by WriteRecords; larger ones in parts.
+constexpr std::uint64_t CompactRecordBytes = 1 << 16;
+/// An op of more bytes than this is written by a loop of its own instead of as lanes, so
+/// that the lane arrays stay small.
+constexpr std::uint64_t MaxOpLanes = 1024;
+/// Fixed-width records are laid out as lanes in groups of about this many bytes.
+constexpr std::uint64_t GroupLanes = 2048;
+/// Lanes read after the last one by the vector writer.
+constexpr std::size_t LanePadding = 16;
+/// A draw bound that no draw exceeds, for lanes whose pool has no break.
+constexpr std::uint32_t NoBreak = std::numeric_limits<std::int32_t>::max();
+
+constexpr std::string_view DigitPool = "0123456789";
+constexpr std::string_view HexPool = "0123456789ABCDEF";
+
+std::uint64_t SaturatingAdd(std::uint64_t a, std::uint64_t b) {
+    const std::uint64_t sum = a + b;
+    return sum < a ? std::numeric_limits<std::uint64_t>::max() : sum;
+}
+
+std::uint64_t SaturatingMul(std::uint64_t a, std::uint64_t b) {
+    if (a != 0 && b > std::numeric_limits<std::uint64_t>::max() / a) {
+        return std::numeric_limits<std::uint64_t>::max();
+    }
+    return a * b;
+}
+
+/// The layout of a pool as arithmetic, when it has one: the character of draw k is
+/// first + k, plus jump for k above brk, all modulo 256.
+bool ArithmeticLayout(const std::string& pool, std::uint32_t& first, std::uint32_t& brk,
+                      std::uint32_t& jump) {
+    const auto at = [&](std::size_t i) { return static_cast<unsigned char>(pool[i]); };
+    first = at(0);
+    brk = NoBreak;
+    jump = 0;
+    for (std::size_t i = 1; i < pool.size(); ++i) {
+        if (at(i) != ((first + i + (i > brk ? jump : 0)) & 0xFFu)) {
+            if (brk != NoBreak) {
+                return false;
+            }
+            brk = static_cast<std::uint32_t>(i - 1);
+            jump = (at(i) - first - i) & 0xFFu;
+        }
+    }
+    return true;
+}
+
+/// Writes count characters drawn from a pool, one draw each. Four states are derived at a
+/// time from the same one, so that the multiplications do not wait for each other.
+char* WriteDrawnRun(char* out, const char* chars, std::uint32_t bound, std::uint64_t count,
+                    std::uint32_t& state) {
+    static const TVxJump jump[5] = {JumpOf(0), JumpOf(1), JumpOf(2), JumpOf(3), JumpOf(4)};
+    std::uint32_t s = state;
+    std::uint64_t i = 0;
+    for (; count - i >= 4; i += 4) {
+        const std::uint32_t s1 = jump[1](s);
+        const std::uint32_t s2 = jump[2](s);
+        const std::uint32_t s3 = jump[3](s);
+        s = jump[4](s);
+        out[i] = chars[(static_cast<std::uint64_t>(s1) * bound) >> 32];
+        out[i + 1] = chars[(static_cast<std::uint64_t>(s2) * bound) >> 32];
+        out[i + 2] = chars[(static_cast<std::uint64_t>(s3) * bound) >> 32];
+        out[i + 3] = chars[(static_cast<std::uint64_t>(s) * bound) >> 32];
+    }
+    for (; i < count; ++i) {
+        out[i] = chars[DrawBelow(s, bound)];
+    }
+    state = s;
+    return out + count;
+}
+
+#ifdef TABBIT_HAVE_AVX2_PATH
+__attribute__((target("avx2"))) inline __m256i LoadLanes(std::size_t at,
+                                                         const std::vector<std::uint32_t>& v) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(v.data() + at));
+}
+
+/// Eight lanes at a time with AVX2: the lane states, their draws, and the characters either
+/// by the pools' arithmetic layout or gathered from the pool table. Writes a multiple of 8
+/// bytes, up to 7 past the lanes asked for.
+template <bool Arithmetic>
+__attribute__((target("avx2"))) char* WriteLanesAvx2(char* out, const TVxRecordPlan::TLanes& lanes,
+                                                     std::size_t first, std::size_t count,
+                                                     std::uint32_t state, const char* pools) {
+    const __m256i s = _mm256_set1_epi32(static_cast<int>(state));
+    const __m256i lowBytes =
+        _mm256_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 4, 8, 12,
+                         -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    for (std::size_t i = 0; i < count; i += 8) {
+        const __m256i bound = LoadLanes(first + i, lanes.Bound);
+        const __m256i st = _mm256_add_epi32(_mm256_mullo_epi32(LoadLanes(first + i, lanes.Mul), s),
+                                            LoadLanes(first + i, lanes.Add));
+        const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(st, bound), 32);
+        const __m256i odd =
+            _mm256_mul_epu32(_mm256_srli_epi64(st, 32), _mm256_srli_epi64(bound, 32));
+        const __m256i draw = _mm256_blend_epi32(even, odd, 0xAA);
+        __m256i chars;
+        if constexpr (Arithmetic) {
+            const __m256i above = _mm256_cmpgt_epi32(draw, LoadLanes(first + i, lanes.Break));
+            chars = _mm256_add_epi32(_mm256_add_epi32(LoadLanes(first + i, lanes.First), draw),
+                                     _mm256_and_si256(above, LoadLanes(first + i, lanes.Jump)));
+        } else {
+            chars = _mm256_i32gather_epi32(
+                reinterpret_cast<const int*>(pools),
+                _mm256_add_epi32(LoadLanes(first + i, lanes.Offset), draw), 1);
+        }
+        chars = _mm256_shuffle_epi8(chars, lowBytes);
+        const __m128i bytes =
+            _mm_unpacklo_epi32(_mm256_castsi256_si128(chars), _mm256_extracti128_si256(chars, 1));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), bytes);
+    }
+    return out + count;
+}
+
+bool CpuHasAvx2() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+}
+#else
+bool CpuHasAvx2() {
+    return false;
+}
+#endif
+
+std::atomic<bool> ForcedPortable{false};
+const bool HasAvx2 = CpuHasAvx2();
+
+} // namespace
+
+void TVxRecordPlan::ForcePortable(bool portable) {
+    ForcedPortable = portable;
+}
+
+bool TVxRecordPlan::VectorPathAvailable() {
+    return HasAvx2;
+}
+
+TVxRecordPlan::TVxRecordPlan(const TVxRndParser& parser, bool toFile) {
+    FPools.assign(256, '\0');
+    for (int code = 0; code < 256; ++code) {
+        FPools[static_cast<std::size_t>(code)] = static_cast<char>(code);
+    }
+    for (const TFieldDef& field : parser.Fields()) {
+        const std::uint64_t count = field.Size > 0 ? static_cast<std::uint64_t>(field.Size) : 0;
+        switch (field.TextType) {
+        case ttDate: {
+            const std::int32_t toYear = StrToInt(field.Str);
+            TOp op;
+            op.Kind = TOp::Date;
+            // A reversed range is drawn in order, as GetRecord does.
+            op.Low = std::min(field.Size, toYear);
+            op.Bound =
+                static_cast<std::uint32_t>(std::max<std::int64_t>(field.Size, toYear) - op.Low + 1);
+            op.DrawsBefore = FDraws;
+            FOps.push_back(std::move(op));
+            FDraws += 3;
+            FFixedWidth = false;
+            break;
+        }
+        case ttTab:
+            AddFixed("\t", count);
+            break;
+        case ttBlank:
+            AddFixed(" ", count);
+            break;
+        case ttFixed:
+            AddFixed(field.Str, count);
+            break;
+        case ttRandomString:
+            if (field.Str.empty()) {
+                AddFixed(std::string(1, '\0'), count);
+            } else {
+                AddDrawn(field.Str, count);
+            }
+            break;
+        case ttNumeric:
+            AddDrawn(std::string(DigitPool), count);
+            break;
+        case ttHex:
+            AddDrawn(std::string(HexPool), count);
+            break;
+        case ttCapital:
+            AddDrawn(parser.Capitals(), count);
+            break;
+        case ttSmall:
+            AddDrawn(parser.Smalls(), count);
+            break;
+        case ttLetter:
+            AddDrawn(parser.Letters(), count);
+            break;
+        case ttLetterUser:
+            AddDrawn(parser.Letters() + parser.UserCharset(), count);
+            break;
+        case ttBinaryLow:
+            AddDrawn(parser.BinLow(), count);
+            break;
+        case ttBinary:
+            AddDrawn(parser.Binary(), count);
+            break;
+        default:
+            break;
+        }
+    }
+    const std::uint8_t style = toFile ? parser.EndOfLine() : 2;
+    if (style == 0) {
+        AddFixed("\r\n", 1);
+    } else if (style == 1) {
+        AddFixed("\n", 1);
+    }
+    // Room for the vector writer's reads of four bytes from the last pool character on.
+    FPools.append(4, '\0');
+
+    if (!FFixedWidth) {
+        FDateFormat.emplace(SystemDateFormat, FormatSettings());
+    }
+    for (const TOp& op : FOps) {
+        std::uint64_t bytes = op.Count;
+        if (op.Kind == TOp::Fixed) {
+            bytes = SaturatingMul(op.Text.size(), op.Count);
+        } else if (op.Kind == TOp::Date) {
+            bytes = FDateFormat->MaxWidth();
+        }
+        FMaxRecordBytes = SaturatingAdd(FMaxRecordBytes, bytes);
+    }
+    FCompact = FMaxRecordBytes <= CompactRecordBytes;
+    if (FCompact) {
+        BuildSteps();
+    }
+}
+
+void TVxRecordPlan::AddFixed(const std::string& text, std::uint64_t count) {
+    if (text.empty() || count == 0) {
+        return;
+    }
+    // Small fixed stretches are spelled out and joined to the one before; large ones keep
+    // their count, so that a record of terabytes needs no more than its one repetition.
+    if (SaturatingMul(text.size(), count) <= MaxOpLanes) {
+        if (FOps.empty() || FOps.back().Kind != TOp::Fixed || FOps.back().Count != 1 ||
+            FOps.back().Text.size() + text.size() * count > MaxOpLanes) {
+            TOp op;
+            op.Kind = TOp::Fixed;
+            op.Count = 1;
+            FOps.push_back(std::move(op));
+        }
+        for (std::uint64_t i = 0; i < count; ++i) {
+            FOps.back().Text += text;
+        }
+        return;
+    }
+    TOp op;
+    op.Kind = TOp::Fixed;
+    op.Count = count;
+    op.Text = text;
+    FOps.push_back(std::move(op));
+}
+
+void TVxRecordPlan::AddDrawn(const std::string& pool, std::uint64_t count) {
+    if (count == 0) {
+        return;
+    }
+    TOp op;
+    op.Kind = TOp::Drawn;
+    op.Count = count;
+    op.Bound = static_cast<std::uint32_t>(pool.size());
+    op.PoolOffset = AddPool(pool);
+    FOps.push_back(std::move(op));
+    FDraws += count;
+}
+
+std::uint32_t TVxRecordPlan::AddPool(const std::string& pool) {
+    // The table starts with the 256 single characters, which serve fixed bytes and every
+    // pool of one character.
+    if (pool.size() == 1) {
+        return static_cast<unsigned char>(pool[0]);
+    }
+    const std::size_t found = FPools.find(pool, 256);
+    if (found != std::string::npos) {
+        return static_cast<std::uint32_t>(found);
+    }
+    FPools += pool;
+    return static_cast<std::uint32_t>(FPools.size() - pool.size());
+}
+
+void TVxRecordPlan::BuildSteps() {
+    const auto isLane = [this](const TOp& op) {
+        return op.Kind != TOp::Date &&
+               SaturatingMul(op.Count, std::max<std::size_t>(op.Text.size(), 1)) <= MaxOpLanes;
+    };
+    const bool allLanes = std::all_of(FOps.begin(), FOps.end(), isLane);
+    if (FFixedWidth && allLanes && FMaxRecordBytes > 0) {
+        // Several records are one stretch of lanes: the vector writer then works on long
+        // stretches, and a group of records is one multiply-add of the state.
+        FGroup = std::max<std::uint64_t>(1, GroupLanes / FMaxRecordBytes);
+        AddLanes(0, FOps.size(), FGroup, FSteps);
+    } else {
+        FGroup = 1;
+        std::size_t i = 0;
+        while (i < FOps.size()) {
+            if (FOps[i].Kind == TOp::Date) {
+                FSteps.push_back({TStep::Date, i, 0, 3, 1, 0});
+                ++i;
+            } else if (!isLane(FOps[i])) {
+                const std::uint64_t draws = FOps[i].Kind == TOp::Drawn ? FOps[i].Count : 0;
+                const TVxJump jump = JumpOf(draws);
+                FSteps.push_back({TStep::Large, i, 0, draws, jump.Multiplier, jump.Increment});
+                ++i;
+            } else {
+                std::size_t end = i;
+                while (end < FOps.size() && isLane(FOps[end])) {
+                    ++end;
+                }
+                AddLanes(i, end, 1, FSteps);
+                i = end;
+            }
+        }
+    }
+    for (std::vector<std::uint32_t>* column :
+         {&FLanes.Mul, &FLanes.Add, &FLanes.Bound, &FLanes.Offset, &FLanes.First, &FLanes.Break,
+          &FLanes.Jump}) {
+        column->resize(column->size() + LanePadding, 0);
+    }
+}
+
+void TVxRecordPlan::AddLanes(std::size_t firstOp, std::size_t endOp, std::uint64_t records,
+                             std::vector<TStep>& steps) {
+    TStep step;
+    step.Kind = TStep::Lanes;
+    step.First = FLanes.Size();
+    std::uint64_t draws = 0;
+    const auto addLane = [this](const TVxJump& jump, std::uint32_t bound, std::uint32_t offset,
+                                std::uint32_t first, std::uint32_t brk, std::uint32_t add) {
+        FLanes.Mul.push_back(jump.Multiplier);
+        FLanes.Add.push_back(jump.Increment);
+        FLanes.Bound.push_back(bound);
+        FLanes.Offset.push_back(offset);
+        FLanes.First.push_back(first);
+        FLanes.Break.push_back(brk);
+        FLanes.Jump.push_back(add);
+    };
+    for (std::uint64_t record = 0; record < records; ++record) {
+        for (std::size_t i = firstOp; i < endOp; ++i) {
+            const TOp& op = FOps[i];
+            if (op.Kind == TOp::Fixed) {
+                for (std::uint64_t r = 0; r < op.Count; ++r) {
+                    for (const char c : op.Text) {
+                        const auto code = static_cast<unsigned char>(c);
+                        addLane({0, 0}, 0, code, code, NoBreak, 0);
+                    }
+                }
+                continue;
+            }
+            const std::string pool = FPools.substr(op.PoolOffset, op.Bound);
+            std::uint32_t first = 0;
+            std::uint32_t brk = 0;
+            std::uint32_t jump = 0;
+            if (!ArithmeticLayout(pool, first, brk, jump)) {
+                FLanes.Arithmetic = false;
+            }
+            for (std::uint64_t k = 0; k < op.Count; ++k) {
+                ++draws;
+                addLane(JumpOf(draws), op.Bound, op.PoolOffset, first, brk, jump);
+            }
+        }
+    }
+    step.Count = FLanes.Size() - step.First;
+    step.Draws = draws;
+    const TVxJump jump = JumpOf(draws);
+    step.JumpMul = jump.Multiplier;
+    step.JumpAdd = jump.Increment;
+    steps.push_back(step);
+}
+
+char* TVxRecordPlan::WriteLanes(char* out, std::size_t first, std::size_t count,
+                                std::uint32_t state) const {
+#ifdef TABBIT_HAVE_AVX2_PATH
+    if (HasAvx2 && !ForcedPortable.load(std::memory_order_relaxed)) {
+        return FLanes.Arithmetic
+                   ? WriteLanesAvx2<true>(out, FLanes, first, count, state, FPools.data())
+                   : WriteLanesAvx2<false>(out, FLanes, first, count, state, FPools.data());
+    }
+#endif
+    const std::uint32_t* mul = FLanes.Mul.data() + first;
+    const std::uint32_t* add = FLanes.Add.data() + first;
+    const std::uint32_t* bound = FLanes.Bound.data() + first;
+    const std::uint32_t* offset = FLanes.Offset.data() + first;
+    const char* pools = FPools.data();
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint32_t s = mul[i] * state + add[i];
+        out[i] = pools[offset[i] + ((static_cast<std::uint64_t>(s) * bound[i]) >> 32)];
+    }
+    return out + count;
+}
+
+void TVxRecordPlan::DrawDate(const TOp& op, std::uint32_t& state, int& year, int& month,
+                             int& day) const {
+    const std::int64_t drawn = op.Low + DrawBelow(state, op.Bound);
+    // The calendar takes the year as an unsigned 16-bit number.
+    year = static_cast<std::uint16_t>(drawn);
+    month = static_cast<int>(DrawBelow(state, 12)) + 1;
+    int days = 31;
+    if (month == 4 || month == 6 || month == 9 || month == 11) {
+        days = 30;
+    } else if (month == 2) {
+        days = IsLeap(year) ? 29 : 28;
+    }
+    day = static_cast<int>(DrawBelow(state, static_cast<std::uint32_t>(days))) + 1;
+    if (year < 1 || year > 9999) {
+        CheckEncodeDate(year, month, day);
+    }
+}
+
+char* TVxRecordPlan::WriteDate(const TOp& op, char* out, std::uint32_t& state) const {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    DrawDate(op, state, year, month, day);
+    return FDateFormat->Write(out, year, month, day);
+}
+
+char* TVxRecordPlan::WriteLarge(const TOp& op, char* out, std::uint32_t& state) const {
+    if (op.Kind == TOp::Drawn) {
+        return WriteDrawnRun(out, FPools.data() + op.PoolOffset, op.Bound, op.Count, state);
+    }
+    for (std::uint64_t i = 0; i < op.Count; ++i) {
+        out = std::copy(op.Text.begin(), op.Text.end(), out);
+    }
+    return out;
+}
+
+TVxRecordPlan::TWritten TVxRecordPlan::WriteRecords(char* out, std::uint64_t records,
+                                                    std::uint32_t& state, std::uint64_t markEvery,
+                                                    std::vector<std::size_t>& marks) const {
+    TWritten written;
+    char* p = out;
+    std::uint32_t s = state;
+    const auto mark = [&](std::uint64_t done, char* end) {
+        if (markEvery != 0 && done % markEvery == 0) {
+            marks.push_back(static_cast<std::size_t>(end - out));
+        }
+    };
+    if (FSteps.empty()) {
+        // Records without a byte: nothing to write and nothing drawn.
+        for (std::uint64_t done = markEvery; markEvery != 0 && done <= records; done += markEvery) {
+            marks.push_back(0);
+        }
+        written.Records = records;
+    } else if (FGroup > 1) {
+        // Fixed-width records, laid out in groups; a last, smaller group takes the first
+        // lanes of a whole one.
+        const TStep& step = FSteps.front();
+        const std::size_t width = static_cast<std::size_t>(FMaxRecordBytes);
+        while (written.Records < records) {
+            const std::uint64_t n = std::min(FGroup, records - written.Records);
+            char* const start = p;
+            p = WriteLanes(p, step.First, static_cast<std::size_t>(n) * width, s);
+            s = n == FGroup ? s * step.JumpMul + step.JumpAdd : JumpAhead(s, n * FDraws);
+            for (std::uint64_t j = 1; j <= n; ++j) {
+                mark(written.Records + j, start + j * width);
+            }
+            written.Records += n;
+        }
+    } else {
+        try {
+            for (; written.Records < records;) {
+                std::uint32_t t = s;
+                char* q = p;
+                for (const TStep& step : FSteps) {
+                    switch (step.Kind) {
+                    case TStep::Lanes:
+                        q = WriteLanes(q, step.First, step.Count, t);
+                        t = t * step.JumpMul + step.JumpAdd;
+                        break;
+                    case TStep::Date:
+                        q = WriteDate(FOps[step.First], q, t);
+                        break;
+                    case TStep::Large:
+                        q = WriteLarge(FOps[step.First], q, t);
+                        break;
+                    }
+                }
+                p = q;
+                s = t;
+                ++written.Records;
+                mark(written.Records, p);
+            }
+        } catch (...) {
+            written.Error = std::current_exception();
+        }
+    }
+    written.Bytes = static_cast<std::size_t>(p - out);
+    state = s;
+    return written;
+}
+
+bool TVxRecordPlan::WritePart(TCursor& cursor, char*& out, char* end, std::uint32_t& state) const {
+    while (cursor.Op < FOps.size()) {
+        const TOp& op = FOps[cursor.Op];
+        const auto room = static_cast<std::uint64_t>(end - out);
+        switch (op.Kind) {
+        case TOp::Date: {
+            if (cursor.Done == 0) {
+                int year = 0;
+                int month = 0;
+                int day = 0;
+                DrawDate(op, state, year, month, day);
+                cursor.PendingDate.resize(FDateFormat->MaxWidth());
+                char* const first = cursor.PendingDate.data();
+                cursor.PendingDate.resize(
+                    static_cast<std::size_t>(FDateFormat->Write(first, year, month, day) - first));
+                // Done counts the date's draws as its first byte, so that an empty date
+                // text is not drawn again.
+                cursor.Done = 1;
+            }
+            const std::uint64_t written = cursor.Done - 1;
+            const std::uint64_t n = std::min(cursor.PendingDate.size() - written, room);
+            out = std::copy_n(cursor.PendingDate.data() + written, n, out);
+            cursor.Done += n;
+            if (cursor.Done - 1 < cursor.PendingDate.size()) {
+                return false;
+            }
+            break;
+        }
+        case TOp::Fixed: {
+            const std::uint64_t total = op.Text.size() * op.Count;
+            std::uint64_t left = room;
+            while (cursor.Done < total && left > 0) {
+                const std::size_t at = static_cast<std::size_t>(cursor.Done % op.Text.size());
+                const std::size_t n =
+                    static_cast<std::size_t>(std::min<std::uint64_t>(op.Text.size() - at, left));
+                out = std::copy_n(op.Text.data() + at, n, out);
+                cursor.Done += n;
+                left -= n;
+            }
+            if (cursor.Done < total) {
+                return false;
+            }
+            break;
+        }
+        case TOp::Drawn: {
+            const std::uint64_t n = std::min(op.Count - cursor.Done, room);
+            out = WriteDrawnRun(out, FPools.data() + op.PoolOffset, op.Bound, n, state);
+            cursor.Done += n;
+            if (cursor.Done < op.Count) {
+                return false;
+            }
+            break;
+        }
+        }
+        ++cursor.Op;
+        cursor.Done = 0;
+    }
+    cursor.Op = 0;
+    cursor.Done = 0;
+    return true;
+}
+
+std::uint64_t TVxRecordPlan::FirstFailure(std::uint32_t state, std::uint64_t records) const {
+    struct TYearDraw {
+        TVxJump Jump;
+        std::int64_t Low;
+        std::uint32_t Bound;
+    };
+    std::vector<TYearDraw> risky;
+    for (const TOp& op : FOps) {
+        const std::int64_t high = op.Low + std::max<std::uint32_t>(op.Bound, 1) - 1;
+        if (op.Kind == TOp::Date && (op.Low < 1 || high > 9999)) {
+            risky.push_back({JumpOf(op.DrawsBefore + 1), op.Low, op.Bound});
+        }
+    }
+    if (risky.empty()) {
+        return records;
+    }
+    const TVxJump next = JumpOf(FDraws);
+    for (std::uint64_t i = 0; i < records; ++i) {
+        for (const TYearDraw& draw : risky) {
+            const std::uint32_t s = draw.Jump(state);
+            const auto year = static_cast<std::uint16_t>(
+                draw.Low + ((static_cast<std::uint64_t>(s) * draw.Bound) >> 32));
+            if (year < 1 || year > 9999) {
+                return i;
+            }
+        }
+        state = next(state);
+    }
+    return records;
+}
