@@ -391,11 +391,31 @@ char* WriteNumber(char* out, unsigned value, unsigned minDigits) {
     if (digits < minDigits) {
         digits = minDigits;
     }
-    for (unsigned i = digits; i-- > 0;) {
-        out[i] = static_cast<char>('0' + value % 10);
-        value /= 10;
+    // Two digits at a time, from the right.
+    static constexpr char pairs[] = "00010203040506070809101112131415161718192021222324"
+                                    "25262728293031323334353637383940414243444546474849"
+                                    "50515253545556575859606162636465666768697071727374"
+                                    "75767778798081828384858687888990919293949596979899";
+    unsigned i = digits;
+    while (i >= 2) {
+        const unsigned pair = value % 100;
+        value /= 100;
+        i -= 2;
+        out[i] = pairs[2 * pair];
+        out[i + 1] = pairs[2 * pair + 1];
+    }
+    if (i == 1) {
+        out[0] = static_cast<char>('0' + value % 10);
     }
     return out + digits;
+}
+
+/// Copies a short text without a call.
+char* CopyText(char* out, const std::string& text) {
+    for (const char c : text) {
+        *out++ = c;
+    }
+    return out;
 }
 
 std::size_t LongestName(const auto& names) {
@@ -447,7 +467,7 @@ char* TVxDateFormat::Write(char* out, int year, int month, int day) const {
     for (const TDatePart& part : FParts) {
         switch (part.Kind) {
         case TDatePart::Text:
-            out = std::copy(part.Str.begin(), part.Str.end(), out);
+            out = CopyText(out, part.Str);
             break;
         case TDatePart::Day:
             out = WriteNumber(out, static_cast<unsigned>(day), part.MinDigits);
@@ -464,24 +484,24 @@ char* TVxDateFormat::Write(char* out, int year, int month, int day) const {
         case TDatePart::ShortDayName: {
             const std::string& name =
                 FSettings.ShortDayNames[static_cast<std::size_t>(DayOfWeek(year, month, day))];
-            out = std::copy(name.begin(), name.end(), out);
+            out = CopyText(out, name);
             break;
         }
         case TDatePart::LongDayName: {
             const std::string& name =
                 FSettings.LongDayNames[static_cast<std::size_t>(DayOfWeek(year, month, day))];
-            out = std::copy(name.begin(), name.end(), out);
+            out = CopyText(out, name);
             break;
         }
         case TDatePart::ShortMonthName: {
             const std::string& name =
                 FSettings.ShortMonthNames[static_cast<std::size_t>(month - 1)];
-            out = std::copy(name.begin(), name.end(), out);
+            out = CopyText(out, name);
             break;
         }
         case TDatePart::LongMonthName: {
             const std::string& name = FSettings.LongMonthNames[static_cast<std::size_t>(month - 1)];
-            out = std::copy(name.begin(), name.end(), out);
+            out = CopyText(out, name);
             break;
         }
         }

@@ -24,6 +24,9 @@ constexpr std::uint64_t CompactRecordBytes = 1 << 16;
 constexpr std::uint64_t MaxOpLanes = 1024;
 /// Fixed-width records are laid out as lanes in groups of about this many bytes.
 constexpr std::uint64_t GroupLanes = 2048;
+/// A date range gets a table of its texts when it takes at most this many bytes (352 years
+/// of dates of up to 16 bytes). Building it costs about as much as writing its dates once.
+constexpr std::uint64_t MaxTableBytes = 2 << 20;
 /// Lanes read after the last one by the vector writer.
 constexpr std::size_t LanePadding = 16;
 /// A draw bound that no draw exceeds, for lanes whose pool has no break.
@@ -243,8 +246,45 @@ TVxRecordPlan::TVxRecordPlan(const TVxRndParser& parser, bool toFile) {
     }
     FCompact = FMaxRecordBytes <= CompactRecordBytes;
     if (FCompact) {
+        for (TOp& op : FOps) {
+            if (op.Kind == TOp::Date) {
+                BuildDateTable(op);
+            }
+        }
         BuildSteps();
     }
+}
+
+void TVxRecordPlan::BuildDateTable(TOp& op) {
+    const std::int64_t years = std::max<std::uint32_t>(op.Bound, 1);
+    const std::size_t stride = (FDateFormat->MaxWidth() + 15) / 16 * 16;
+    if (op.Low < 1 || op.Low + years - 1 > 9999 ||
+        static_cast<std::uint64_t>(years) * 12 * 31 * stride > MaxTableBytes ||
+        FDateFormat->MaxWidth() > 255) {
+        return;
+    }
+    TDateTable table;
+    table.Low = op.Low;
+    table.Stride = stride;
+    const auto entries = static_cast<std::size_t>(years) * 12 * 31;
+    table.Texts.assign(entries * stride, '\0');
+    table.Lengths.assign(entries, 0);
+    for (std::int64_t y = 0; y < years; ++y) {
+        const int year = static_cast<int>(op.Low + y);
+        for (int month = 1; month <= 12; ++month) {
+            const int days = month == 2 ? (IsLeap(year) ? 29 : 28)
+                             : month == 4 || month == 6 || month == 9 || month == 11 ? 30
+                                                                                     : 31;
+            for (int day = 1; day <= days; ++day) {
+                const auto entry = static_cast<std::size_t>((y * 12 + month - 1) * 31 + day - 1);
+                char* const text = table.Texts.data() + entry * stride;
+                table.Lengths[entry] =
+                    static_cast<std::uint8_t>(FDateFormat->Write(text, year, month, day) - text);
+            }
+        }
+    }
+    op.Table = static_cast<std::int32_t>(FDateTables.size());
+    FDateTables.push_back(std::move(table));
 }
 
 void TVxRecordPlan::AddFixed(const std::string& text, std::uint64_t count) {
@@ -412,17 +452,24 @@ char* TVxRecordPlan::WriteLanes(char* out, std::size_t first, std::size_t count,
 
 void TVxRecordPlan::DrawDate(const TOp& op, std::uint32_t& state, int& year, int& month,
                              int& day) const {
-    const std::int64_t drawn = op.Low + DrawBelow(state, op.Bound);
+    static constexpr std::uint8_t daysOf[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    static const TVxJump jump2 = JumpOf(2);
+    static const TVxJump jump3 = JumpOf(3);
+    // The three states come from the first one at once, so that they need not wait for
+    // each other.
+    const std::uint32_t s1 = state * RandomMultiplier + RandomIncrement;
+    const std::uint32_t s2 = jump2(state);
+    const std::uint32_t s3 = jump3(state);
+    state = s3;
+    const std::int64_t drawn = op.Low + ((static_cast<std::uint64_t>(s1) * op.Bound) >> 32);
     // The calendar takes the year as an unsigned 16-bit number.
     year = static_cast<std::uint16_t>(drawn);
-    month = static_cast<int>(DrawBelow(state, 12)) + 1;
-    int days = 31;
-    if (month == 4 || month == 6 || month == 9 || month == 11) {
-        days = 30;
-    } else if (month == 2) {
-        days = IsLeap(year) ? 29 : 28;
+    month = static_cast<int>((static_cast<std::uint64_t>(s2) * 12) >> 32) + 1;
+    std::uint32_t days = daysOf[month - 1];
+    if (month == 2 && IsLeap(year)) {
+        days = 29;
     }
-    day = static_cast<int>(DrawBelow(state, static_cast<std::uint32_t>(days))) + 1;
+    day = static_cast<int>((static_cast<std::uint64_t>(s3) * days) >> 32) + 1;
     if (year < 1 || year > 9999) {
         CheckEncodeDate(year, month, day);
     }
@@ -433,7 +480,20 @@ char* TVxRecordPlan::WriteDate(const TOp& op, char* out, std::uint32_t& state) c
     int month = 0;
     int day = 0;
     DrawDate(op, state, year, month, day);
-    return FDateFormat->Write(out, year, month, day);
+    if (op.Table < 0) {
+        return FDateFormat->Write(out, year, month, day);
+    }
+    // Whole blocks of 16 bytes are copied: the room after the record takes what is past
+    // the date's end, and the next bytes written overwrite it.
+    const TDateTable& table = FDateTables[static_cast<std::size_t>(op.Table)];
+    const auto entry =
+        static_cast<std::size_t>(((year - table.Low) * 12 + month - 1) * 31 + day - 1);
+    const char* const text = table.Texts.data() + entry * table.Stride;
+    const std::size_t length = table.Lengths[entry];
+    for (std::size_t i = 0; i < length; i += 16) {
+        std::memcpy(out + i, text + i, 16);
+    }
+    return out + length;
 }
 
 char* TVxRecordPlan::WriteLarge(const TOp& op, char* out, std::uint32_t& state) const {

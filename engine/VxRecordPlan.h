@@ -105,6 +105,8 @@ public:
         std::int64_t Low = 0;
         /// Draws of the record before this op.
         std::uint64_t DrawsBefore = 0;
+        /// The date's table of texts in the plan, or -1 when it has none.
+        std::int32_t Table = -1;
     };
 
     /// Per lane, as separate arrays: the multiplier and increment that take the state at the
@@ -144,7 +146,19 @@ private:
     char* WriteLarge(const TOp& op, char* out, std::uint32_t& state) const;
     void DrawDate(const TOp& op, std::uint32_t& state, int& year, int& month, int& day) const;
 
+    /// The text of every date of a range of valid years, written once, for ranges that are
+    /// not too wide: entry ((year - Low) * 12 + month - 1) * 31 + day - 1, Stride bytes
+    /// apart, its length in Lengths.
+    struct TDateTable {
+        std::int64_t Low = 0;
+        std::size_t Stride = 0;
+        std::string Texts;
+        std::vector<std::uint8_t> Lengths;
+    };
+    void BuildDateTable(TOp& op);
+
     std::vector<TOp> FOps;
+    std::vector<TDateTable> FDateTables;
     /// Every pool one after another, with room after the last for reads four bytes wide.
     std::string FPools;
     std::optional<TVxDateFormat> FDateFormat;
