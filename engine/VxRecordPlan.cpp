@@ -27,6 +27,8 @@ constexpr std::uint64_t GroupLanes = 2048;
 /// A date range gets a table of its texts when it takes at most this many bytes (352 years
 /// of dates of up to 16 bytes). Building it costs about as much as writing its dates once.
 constexpr std::uint64_t MaxTableBytes = 2 << 20;
+/// The most lanes of a stretch that the vector writer draws as one stream and shuffles.
+constexpr std::size_t MaxShuffleLanes = 4096;
 /// Lanes read after the last one by the vector writer.
 constexpr std::size_t LanePadding = 16;
 /// A draw bound that no draw exceeds, for lanes whose pool has no break.
@@ -130,6 +132,91 @@ __attribute__((target("avx2"))) char* WriteLanesAvx2(char* out, const TVxRecordP
         const __m128i bytes =
             _mm_unpacklo_epi32(_mm256_castsi256_si128(chars), _mm256_extracti128_si256(chars, 1));
         _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), bytes);
+    }
+    return out + count;
+}
+
+/// The constants of eight successive draws: the states of draws 1 to 8 from a state, and
+/// the step of eight draws.
+struct TEightDraws {
+    std::uint32_t Mul[8];
+    std::uint32_t Add[8];
+    TVxJump Eight;
+};
+
+const TEightDraws& EightDraws() {
+    static const TEightDraws draws = [] {
+        TEightDraws d{};
+        for (int i = 0; i < 8; ++i) {
+            const TVxJump jump = JumpOf(static_cast<std::uint64_t>(i) + 1);
+            d.Mul[i] = jump.Multiplier;
+            d.Add[i] = jump.Increment;
+        }
+        d.Eight = JumpOf(8);
+        return d;
+    }();
+    return draws;
+}
+
+/// The draws of eight successive states, each below its bound (at most 256).
+__attribute__((target("avx2"))) inline __m256i DrawsOf(__m256i states, const std::uint32_t* bound) {
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bound));
+    const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(states, b), 32);
+    const __m256i odd = _mm256_mul_epu32(_mm256_srli_epi64(states, 32), _mm256_srli_epi64(b, 32));
+    return _mm256_blend_epi32(even, odd, 0xAA);
+}
+
+/// A stretch of lanes in two passes with AVX2: its characters drawn 16 at a time from
+/// successive states into a stream, then each 16-byte block of output shuffled together
+/// from the stream and the fixed bytes. Writes whole blocks, up to 15 bytes past count.
+__attribute__((target("avx2"))) char* WriteShuffledAvx2(char* out,
+                                                        const TVxRecordPlan::TShuffle& shuffle,
+                                                        std::size_t firstDraw,
+                                                        std::size_t firstBlock, std::size_t count,
+                                                        std::uint64_t draws, std::uint32_t state) {
+    alignas(32) std::uint8_t stream[MaxShuffleLanes + 32];
+    const TEightDraws& eight = EightDraws();
+    const __m256i stepMul = _mm256_set1_epi32(static_cast<int>(eight.Eight.Multiplier));
+    const __m256i stepAdd = _mm256_set1_epi32(static_cast<int>(eight.Eight.Increment));
+    __m256i states = _mm256_add_epi32(
+        _mm256_mullo_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(eight.Mul)),
+                           _mm256_set1_epi32(static_cast<int>(state))),
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(eight.Add)));
+    const std::uint32_t* bound = shuffle.Bound.data() + firstDraw;
+    const std::uint8_t* first = shuffle.First.data() + firstDraw;
+    const std::uint8_t* brk = shuffle.Break.data() + firstDraw;
+    const std::uint8_t* jump = shuffle.Jump.data() + firstDraw;
+    const __m128i zero = _mm_setzero_si128();
+    for (std::size_t j = 0; j < draws; j += 16) {
+        const __m256i next = _mm256_add_epi32(_mm256_mullo_epi32(states, stepMul), stepAdd);
+        const __m256i low = DrawsOf(states, bound + j);
+        const __m256i high = DrawsOf(next, bound + j + 8);
+        states = _mm256_add_epi32(_mm256_mullo_epi32(next, stepMul), stepAdd);
+        const __m128i words0 =
+            _mm_packus_epi32(_mm256_castsi256_si128(low), _mm256_extracti128_si256(low, 1));
+        const __m128i words1 =
+            _mm_packus_epi32(_mm256_castsi256_si128(high), _mm256_extracti128_si256(high, 1));
+        const __m128i drawn = _mm_packus_epi16(words0, words1);
+        const auto load = [](const std::uint8_t* p) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        };
+        // Within the break a draw is first + draw; above it the jump is added.
+        const __m128i within = _mm_cmpeq_epi8(_mm_subs_epu8(drawn, load(brk + j)), zero);
+        const __m128i chars = _mm_add_epi8(_mm_add_epi8(load(first + j), drawn),
+                                           _mm_andnot_si128(within, load(jump + j)));
+        _mm_store_si128(reinterpret_cast<__m128i*>(stream + j), chars);
+    }
+    const std::uint32_t* blockDraw = shuffle.BlockDraw.data() + firstBlock;
+    const std::uint8_t* control = shuffle.Control.data() + firstBlock * 16;
+    const std::uint8_t* fixed = shuffle.Fixed.data() + firstBlock * 16;
+    for (std::size_t b = 0; b * 16 < count; ++b) {
+        const __m128i window =
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(stream + blockDraw[b]));
+        const __m128i placed = _mm_shuffle_epi8(
+            window, _mm_loadu_si128(reinterpret_cast<const __m128i*>(control + b * 16)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + b * 16),
+                         _mm_or_si128(placed, _mm_loadu_si128(reinterpret_cast<const __m128i*>(
+                                                  fixed + b * 16))));
     }
     return out + count;
 }
@@ -378,6 +465,11 @@ void TVxRecordPlan::BuildSteps() {
           &FLanes.Jump}) {
         column->resize(column->size() + LanePadding, 0);
     }
+    // The shuffling writer draws 16 at a time, past the last draw of a stretch.
+    FShuffle.Bound.resize(FShuffle.Bound.size() + 16, 0);
+    for (std::vector<std::uint8_t>* column : {&FShuffle.First, &FShuffle.Break, &FShuffle.Jump}) {
+        column->resize(column->size() + 16, 0);
+    }
 }
 
 void TVxRecordPlan::AddLanes(std::size_t firstOp, std::size_t endOp, std::uint64_t records,
@@ -386,6 +478,7 @@ void TVxRecordPlan::AddLanes(std::size_t firstOp, std::size_t endOp, std::uint64
     step.Kind = TStep::Lanes;
     step.First = FLanes.Size();
     std::uint64_t draws = 0;
+    bool shuffleable = true;
     const auto addLane = [this](const TVxJump& jump, std::uint32_t bound, std::uint32_t offset,
                                 std::uint32_t first, std::uint32_t brk, std::uint32_t add) {
         FLanes.Mul.push_back(jump.Multiplier);
@@ -414,6 +507,10 @@ void TVxRecordPlan::AddLanes(std::size_t firstOp, std::size_t endOp, std::uint64
             std::uint32_t jump = 0;
             if (!ArithmeticLayout(pool, first, brk, jump)) {
                 FLanes.Arithmetic = false;
+                shuffleable = false;
+            }
+            if (op.Bound > 256) {
+                shuffleable = false;
             }
             for (std::uint64_t k = 0; k < op.Count; ++k) {
                 ++draws;
@@ -426,13 +523,51 @@ void TVxRecordPlan::AddLanes(std::size_t firstOp, std::size_t endOp, std::uint64
     const TVxJump jump = JumpOf(draws);
     step.JumpMul = jump.Multiplier;
     step.JumpAdd = jump.Increment;
+    AddShuffle(step, shuffleable && step.Count <= MaxShuffleLanes);
     steps.push_back(step);
 }
 
-char* TVxRecordPlan::WriteLanes(char* out, std::size_t first, std::size_t count,
-                                std::uint32_t state) const {
+void TVxRecordPlan::AddShuffle(TStep& step, bool shuffleable) {
+    step.Shuffle = shuffleable;
+    if (!shuffleable) {
+        return;
+    }
+    step.FirstDraw = FShuffle.Bound.size();
+    step.FirstBlock = FShuffle.BlockDraw.size();
+    std::uint32_t drawn = 0;
+    for (std::size_t block = 0; block * 16 < step.Count; ++block) {
+        FShuffle.BlockDraw.push_back(drawn);
+        const std::uint32_t blockStart = drawn;
+        for (std::size_t i = 0; i < 16; ++i) {
+            const std::size_t at = block * 16 + i;
+            const std::size_t lane = step.First + at;
+            if (at >= step.Count || FLanes.Bound[lane] == 0) {
+                FShuffle.Control.push_back(0x80);
+                FShuffle.Fixed.push_back(
+                    at < step.Count ? static_cast<std::uint8_t>(FLanes.First[lane]) : 0);
+                continue;
+            }
+            FShuffle.Control.push_back(static_cast<std::uint8_t>(drawn - blockStart));
+            FShuffle.Fixed.push_back(0);
+            FShuffle.Bound.push_back(FLanes.Bound[lane]);
+            FShuffle.First.push_back(static_cast<std::uint8_t>(FLanes.First[lane]));
+            FShuffle.Break.push_back(
+                static_cast<std::uint8_t>(std::min<std::uint32_t>(FLanes.Break[lane], 255)));
+            FShuffle.Jump.push_back(static_cast<std::uint8_t>(FLanes.Jump[lane]));
+            ++drawn;
+        }
+    }
+}
+
+char* TVxRecordPlan::WriteLanes(char* out, const TStep& step, std::size_t count,
+                                std::uint64_t draws, std::uint32_t state) const {
+    const std::size_t first = step.First;
 #ifdef TABBIT_HAVE_AVX2_PATH
     if (HasAvx2 && !ForcedPortable.load(std::memory_order_relaxed)) {
+        if (step.Shuffle) {
+            return WriteShuffledAvx2(out, FShuffle, step.FirstDraw, step.FirstBlock, count, draws,
+                                     state);
+        }
         return FLanes.Arithmetic
                    ? WriteLanesAvx2<true>(out, FLanes, first, count, state, FPools.data())
                    : WriteLanesAvx2<false>(out, FLanes, first, count, state, FPools.data());
@@ -531,7 +666,7 @@ TVxRecordPlan::TWritten TVxRecordPlan::WriteRecords(char* out, std::uint64_t rec
         while (written.Records < records) {
             const std::uint64_t n = std::min(FGroup, records - written.Records);
             char* const start = p;
-            p = WriteLanes(p, step.First, static_cast<std::size_t>(n) * width, s);
+            p = WriteLanes(p, step, static_cast<std::size_t>(n) * width, n * FDraws, s);
             s = n == FGroup ? s * step.JumpMul + step.JumpAdd : JumpAhead(s, n * FDraws);
             for (std::uint64_t j = 1; j <= n; ++j) {
                 mark(written.Records + j, start + j * width);
@@ -546,7 +681,7 @@ TVxRecordPlan::TWritten TVxRecordPlan::WriteRecords(char* out, std::uint64_t rec
                 for (const TStep& step : FSteps) {
                     switch (step.Kind) {
                     case TStep::Lanes:
-                        q = WriteLanes(q, step.First, step.Count, t);
+                        q = WriteLanes(q, step, step.Count, step.Draws, t);
                         t = t * step.JumpMul + step.JumpAdd;
                         break;
                     case TStep::Date:

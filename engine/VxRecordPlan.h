@@ -121,6 +121,16 @@ public:
         std::size_t Size() const { return Mul.size(); }
     };
 
+    /// For stretches that are shuffled: per draw its bound and its pool's layout as bytes,
+    /// and per 16-byte block of output the draw it starts from, where each byte comes from
+    /// (0x80 for a fixed byte) and the fixed bytes.
+    struct TShuffle {
+        std::vector<std::uint32_t> Bound;
+        std::vector<std::uint8_t> First, Break, Jump;
+        std::vector<std::uint32_t> BlockDraw;
+        std::vector<std::uint8_t> Control, Fixed;
+    };
+
 private:
     /// One step of writing a record: a stretch of lanes, a date, or an op too large for
     /// lanes (written like WritePart does).
@@ -133,6 +143,12 @@ private:
         /// The generator's steps over the stretch's draws at once.
         std::uint32_t JumpMul = 1;
         std::uint32_t JumpAdd = 0;
+        /// Whether the vector writer may draw the stretch's characters as one stream and
+        /// shuffle them into place (every pool of at most 256 characters with an
+        /// arithmetic layout); its draws and 16-byte blocks in the shuffle arrays.
+        bool Shuffle = false;
+        std::size_t FirstDraw = 0;
+        std::size_t FirstBlock = 0;
     };
 
     void AddFixed(const std::string& text, std::uint64_t count);
@@ -141,7 +157,9 @@ private:
     void AddLanes(std::size_t firstOp, std::size_t endOp, std::uint64_t records,
                   std::vector<TStep>& steps);
     std::uint32_t AddPool(const std::string& pool);
-    char* WriteLanes(char* out, std::size_t first, std::size_t count, std::uint32_t state) const;
+    void AddShuffle(TStep& step, bool shuffleable);
+    char* WriteLanes(char* out, const TStep& step, std::size_t count, std::uint64_t draws,
+                     std::uint32_t state) const;
     char* WriteDate(const TOp& op, char* out, std::uint32_t& state) const;
     char* WriteLarge(const TOp& op, char* out, std::uint32_t& state) const;
     void DrawDate(const TOp& op, std::uint32_t& state, int& year, int& month, int& day) const;
@@ -167,6 +185,7 @@ private:
     bool FFixedWidth = true;
     bool FCompact = true;
     TLanes FLanes;
+    TShuffle FShuffle;
     /// The steps of one record; for fixed-width records the steps of FGroup records at once.
     std::vector<TStep> FSteps;
     std::uint64_t FGroup = 1;
