@@ -428,7 +428,7 @@ std::uint32_t TVxRecordPlan::AddPool(const std::string& pool) {
 }
 
 void TVxRecordPlan::BuildSteps() {
-    const auto isLane = [this](const TOp& op) {
+    const auto isLane = [](const TOp& op) {
         return op.Kind != TOp::Date &&
                SaturatingMul(op.Count, std::max<std::size_t>(op.Text.size(), 1)) <= MaxOpLanes;
     };
