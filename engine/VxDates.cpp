@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <utility>
 
 std::string SystemDateFormat = "m/d/yy";
 
@@ -418,12 +419,14 @@ char* CopyText(char* out, const std::string& text) {
     return out;
 }
 
-std::size_t LongestName(const auto& names) {
-    std::size_t longest = 0;
+/// The shortest and the longest of some names.
+std::pair<std::size_t, std::size_t> NameWidths(const auto& names) {
+    std::pair<std::size_t, std::size_t> widths{names[0].size(), names[0].size()};
     for (const std::string& name : names) {
-        longest = std::max(longest, name.size());
+        widths.first = std::min(widths.first, name.size());
+        widths.second = std::max(widths.second, name.size());
     }
-    return longest;
+    return widths;
 }
 
 } // namespace
@@ -435,31 +438,36 @@ TVxDateFormat::TVxDateFormat(std::string_view format, const TFormatSettings& set
     writer.Write(format, 0);
     writer.Flush();
     for (const TDatePart& part : FParts) {
+        std::pair<std::size_t, std::size_t> widths;
         switch (part.Kind) {
         case TDatePart::Text:
-            FMaxWidth += part.Str.size();
+            widths = {part.Str.size(), part.Str.size()};
             break;
         case TDatePart::Day:
         case TDatePart::Month:
         case TDatePart::YearOfCentury:
-            FMaxWidth += std::max<std::size_t>(part.MinDigits, 2);
+            widths = {std::max<std::size_t>(part.MinDigits, 1),
+                      std::max<std::size_t>(part.MinDigits, 2)};
             break;
         case TDatePart::Year:
-            FMaxWidth += std::max<std::size_t>(part.MinDigits, 4);
+            widths = {std::max<std::size_t>(part.MinDigits, 1),
+                      std::max<std::size_t>(part.MinDigits, 4)};
             break;
         case TDatePart::ShortDayName:
-            FMaxWidth += LongestName(FSettings.ShortDayNames);
+            widths = NameWidths(FSettings.ShortDayNames);
             break;
         case TDatePart::LongDayName:
-            FMaxWidth += LongestName(FSettings.LongDayNames);
+            widths = NameWidths(FSettings.LongDayNames);
             break;
         case TDatePart::ShortMonthName:
-            FMaxWidth += LongestName(FSettings.ShortMonthNames);
+            widths = NameWidths(FSettings.ShortMonthNames);
             break;
         case TDatePart::LongMonthName:
-            FMaxWidth += LongestName(FSettings.LongMonthNames);
+            widths = NameWidths(FSettings.LongMonthNames);
             break;
         }
+        FMinWidth += widths.first;
+        FMaxWidth += widths.second;
     }
 }
 

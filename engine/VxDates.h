@@ -85,6 +85,8 @@ public:
 
     /// The most bytes one date can take.
     std::size_t MaxWidth() const { return FMaxWidth; }
+    /// Whether every date takes the same number of bytes (MaxWidth), as with yyyy-mm-dd.
+    bool ConstantWidth() const { return FMinWidth == FMaxWidth; }
     /// Writes a date that CheckEncodeDate accepts at out, which has room for MaxWidth
     /// bytes, and returns the end.
     char* Write(char* out, int year, int month, int day) const;
@@ -93,5 +95,6 @@ public:
 private:
     TFormatSettings FSettings;
     std::vector<TDatePart> FParts;
+    std::size_t FMinWidth = 0;
     std::size_t FMaxWidth = 0;
 };

@@ -245,6 +245,7 @@ bool TVxRecordPlan::VectorPathAvailable() {
 }
 
 TVxRecordPlan::TVxRecordPlan(const TVxRndParser& parser, bool toFile) {
+    bool hasDates = false;
     FPools.assign(256, '\0');
     for (int code = 0; code < 256; ++code) {
         FPools[static_cast<std::size_t>(code)] = static_cast<char>(code);
@@ -263,7 +264,7 @@ TVxRecordPlan::TVxRecordPlan(const TVxRndParser& parser, bool toFile) {
             op.DrawsBefore = FDraws;
             FOps.push_back(std::move(op));
             FDraws += 3;
-            FFixedWidth = false;
+            hasDates = true;
             break;
         }
         case ttTab:
@@ -319,8 +320,11 @@ TVxRecordPlan::TVxRecordPlan(const TVxRndParser& parser, bool toFile) {
     // Room for the vector writer's reads of four bytes from the last pool character on.
     FPools.append(4, '\0');
 
-    if (!FFixedWidth) {
+    if (hasDates) {
         FDateFormat.emplace(SystemDateFormat, FormatSettings());
+        // Dates of one width (yyyy-mm-dd, not d/m/yy) keep every record the same length.
+        // Narrower ones would crowd their draws into the shuffle's 16-byte blocks.
+        FFixedWidth = FDateFormat->ConstantWidth() && FDateFormat->MaxWidth() >= 3;
     }
     for (const TOp& op : FOps) {
         std::uint64_t bytes = op.Count;
@@ -432,10 +436,14 @@ void TVxRecordPlan::BuildSteps() {
         return op.Kind != TOp::Date &&
                SaturatingMul(op.Count, std::max<std::size_t>(op.Text.size(), 1)) <= MaxOpLanes;
     };
-    const bool allLanes = std::all_of(FOps.begin(), FOps.end(), isLane);
+    const bool allLanes = std::all_of(FOps.begin(), FOps.end(), [&](const TOp& op) {
+        return isLane(op) || op.Kind == TOp::Date;
+    });
     if (FFixedWidth && allLanes && FMaxRecordBytes > 0) {
         // Several records are one stretch of lanes: the vector writer then works on long
-        // stretches, and a group of records is one multiply-add of the state.
+        // stretches, and a group of records is one multiply-add of the state. Dates, all
+        // of one width, hold places in it that are filled afterwards.
+        FGrouped = true;
         FGroup = std::max<std::uint64_t>(1, GroupLanes / FMaxRecordBytes);
         AddLanes(0, FOps.size(), FGroup, FSteps);
     } else {
@@ -489,14 +497,28 @@ void TVxRecordPlan::AddLanes(std::size_t firstOp, std::size_t endOp, std::uint64
         FLanes.Break.push_back(brk);
         FLanes.Jump.push_back(add);
     };
+    // The draw of each lane within the stretch, from 0 (for drawn lanes).
+    std::vector<std::uint64_t> laneDraws;
     for (std::uint64_t record = 0; record < records; ++record) {
         for (std::size_t i = firstOp; i < endOp; ++i) {
             const TOp& op = FOps[i];
+            if (op.Kind == TOp::Date) {
+                // Only in groups of fixed-width records: the date's place, filled in later.
+                const TVxJump jump = JumpOf(draws);
+                FGroupDates.push_back({record, FLanes.Size() - step.First, i, jump});
+                for (std::size_t b = 0; b < FDateFormat->MaxWidth(); ++b) {
+                    addLane({0, 0}, 0, 0, 0, NoBreak, 0);
+                    laneDraws.push_back(0);
+                }
+                draws += 3;
+                continue;
+            }
             if (op.Kind == TOp::Fixed) {
                 for (std::uint64_t r = 0; r < op.Count; ++r) {
                     for (const char c : op.Text) {
                         const auto code = static_cast<unsigned char>(c);
                         addLane({0, 0}, 0, code, code, NoBreak, 0);
+                        laneDraws.push_back(0);
                     }
                 }
                 continue;
@@ -513,6 +535,7 @@ void TVxRecordPlan::AddLanes(std::size_t firstOp, std::size_t endOp, std::uint64
                 shuffleable = false;
             }
             for (std::uint64_t k = 0; k < op.Count; ++k) {
+                laneDraws.push_back(draws);
                 ++draws;
                 addLane(JumpOf(draws), op.Bound, op.PoolOffset, first, brk, jump);
             }
@@ -523,40 +546,61 @@ void TVxRecordPlan::AddLanes(std::size_t firstOp, std::size_t endOp, std::uint64
     const TVxJump jump = JumpOf(draws);
     step.JumpMul = jump.Multiplier;
     step.JumpAdd = jump.Increment;
-    AddShuffle(step, shuffleable && step.Count <= MaxShuffleLanes);
+    if (shuffleable && step.Count <= MaxShuffleLanes) {
+        AddShuffle(step, laneDraws);
+    }
     steps.push_back(step);
 }
 
-void TVxRecordPlan::AddShuffle(TStep& step, bool shuffleable) {
-    step.Shuffle = shuffleable;
-    if (!shuffleable) {
-        return;
-    }
-    step.FirstDraw = FShuffle.Bound.size();
-    step.FirstBlock = FShuffle.BlockDraw.size();
-    std::uint32_t drawn = 0;
+void TVxRecordPlan::AddShuffle(TStep& step, const std::vector<std::uint64_t>& laneDraws) {
+    // The stream holds every draw of the stretch; those of dates stay unused.
+    TShuffle add;
+    add.Bound.assign(step.Draws, 0);
+    add.First.assign(step.Draws, 0);
+    add.Break.assign(step.Draws, 255);
+    add.Jump.assign(step.Draws, 0);
     for (std::size_t block = 0; block * 16 < step.Count; ++block) {
-        FShuffle.BlockDraw.push_back(drawn);
-        const std::uint32_t blockStart = drawn;
+        std::optional<std::uint64_t> blockStart;
         for (std::size_t i = 0; i < 16; ++i) {
             const std::size_t at = block * 16 + i;
             const std::size_t lane = step.First + at;
             if (at >= step.Count || FLanes.Bound[lane] == 0) {
-                FShuffle.Control.push_back(0x80);
-                FShuffle.Fixed.push_back(
-                    at < step.Count ? static_cast<std::uint8_t>(FLanes.First[lane]) : 0);
+                add.Control.push_back(0x80);
+                add.Fixed.push_back(at < step.Count ? static_cast<std::uint8_t>(FLanes.First[lane])
+                                                    : 0);
                 continue;
             }
-            FShuffle.Control.push_back(static_cast<std::uint8_t>(drawn - blockStart));
-            FShuffle.Fixed.push_back(0);
-            FShuffle.Bound.push_back(FLanes.Bound[lane]);
-            FShuffle.First.push_back(static_cast<std::uint8_t>(FLanes.First[lane]));
-            FShuffle.Break.push_back(
-                static_cast<std::uint8_t>(std::min<std::uint32_t>(FLanes.Break[lane], 255)));
-            FShuffle.Jump.push_back(static_cast<std::uint8_t>(FLanes.Jump[lane]));
-            ++drawn;
+            const std::uint64_t draw = laneDraws[at];
+            if (!blockStart) {
+                blockStart = draw;
+            }
+            // A block's draws must lie within one 16-byte window of the stream.
+            if (draw - *blockStart > 15) {
+                return;
+            }
+            add.Control.push_back(static_cast<std::uint8_t>(draw - *blockStart));
+            add.Fixed.push_back(0);
+            add.Bound[draw] = FLanes.Bound[lane];
+            add.First[draw] = static_cast<std::uint8_t>(FLanes.First[lane]);
+            add.Break[draw] =
+                static_cast<std::uint8_t>(std::min<std::uint32_t>(FLanes.Break[lane], 255));
+            add.Jump[draw] = static_cast<std::uint8_t>(FLanes.Jump[lane]);
         }
+        add.BlockDraw.push_back(static_cast<std::uint32_t>(blockStart.value_or(0)));
     }
+    step.Shuffle = true;
+    step.FirstDraw = FShuffle.Bound.size();
+    step.FirstBlock = FShuffle.BlockDraw.size();
+    const auto append = [](auto& to, const auto& from) {
+        to.insert(to.end(), from.begin(), from.end());
+    };
+    append(FShuffle.Bound, add.Bound);
+    append(FShuffle.First, add.First);
+    append(FShuffle.Break, add.Break);
+    append(FShuffle.Jump, add.Jump);
+    append(FShuffle.BlockDraw, add.BlockDraw);
+    append(FShuffle.Control, add.Control);
+    append(FShuffle.Fixed, add.Fixed);
 }
 
 char* TVxRecordPlan::WriteLanes(char* out, const TStep& step, std::size_t count,
@@ -631,6 +675,21 @@ char* TVxRecordPlan::WriteDate(const TOp& op, char* out, std::uint32_t& state) c
     return out + length;
 }
 
+const char* TVxRecordPlan::DateText(const TOp& op, std::uint32_t& state, char* scratch) const {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    DrawDate(op, state, year, month, day);
+    if (op.Table < 0) {
+        FDateFormat->Write(scratch, year, month, day);
+        return scratch;
+    }
+    const TDateTable& table = FDateTables[static_cast<std::size_t>(op.Table)];
+    const auto entry =
+        static_cast<std::size_t>(((year - table.Low) * 12 + month - 1) * 31 + day - 1);
+    return table.Texts.data() + entry * table.Stride;
+}
+
 char* TVxRecordPlan::WriteLarge(const TOp& op, char* out, std::uint32_t& state) const {
     if (op.Kind == TOp::Drawn) {
         return WriteDrawnRun(out, FPools.data() + op.PoolOffset, op.Bound, op.Count, state);
@@ -658,20 +717,48 @@ TVxRecordPlan::TWritten TVxRecordPlan::WriteRecords(char* out, std::uint64_t rec
             marks.push_back(0);
         }
         written.Records = records;
-    } else if (FGroup > 1) {
+    } else if (FGrouped) {
         // Fixed-width records, laid out in groups; a last, smaller group takes the first
-        // lanes of a whole one.
+        // lanes of a whole one. Dates are filled into their places afterwards; one that
+        // cannot be encoded ends the writing before its record.
         const TStep& step = FSteps.front();
         const std::size_t width = static_cast<std::size_t>(FMaxRecordBytes);
+        const std::size_t dateWidth = FDateFormat ? FDateFormat->MaxWidth() : 0;
+        std::vector<char> date(dateWidth);
         while (written.Records < records) {
-            const std::uint64_t n = std::min(FGroup, records - written.Records);
+            std::uint64_t n = std::min(FGroup, records - written.Records);
             char* const start = p;
-            p = WriteLanes(p, step, static_cast<std::size_t>(n) * width, n * FDraws, s);
+            WriteLanes(p, step, static_cast<std::size_t>(n) * width, n * FDraws, s);
+            for (const TGroupDate& place : FGroupDates) {
+                if (place.Record >= n) {
+                    break;
+                }
+                std::uint32_t t = place.Jump(s);
+                try {
+                    const char* const text = DateText(FOps[place.Op], t, date.data());
+                    char* const to = start + place.Lane;
+                    // Two overlapping words copy the usual widths without a call.
+                    if (dateWidth >= 8 && dateWidth <= 16) {
+                        std::memcpy(to, text, 8);
+                        std::memcpy(to + dateWidth - 8, text + dateWidth - 8, 8);
+                    } else {
+                        std::memcpy(to, text, dateWidth);
+                    }
+                } catch (...) {
+                    written.Error = std::current_exception();
+                    n = place.Record;
+                    break;
+                }
+            }
+            p = start + n * width;
             s = n == FGroup ? s * step.JumpMul + step.JumpAdd : JumpAhead(s, n * FDraws);
             for (std::uint64_t j = 1; j <= n; ++j) {
                 mark(written.Records + j, start + j * width);
             }
             written.Records += n;
+            if (written.Error) {
+                break;
+            }
         }
     } else {
         try {

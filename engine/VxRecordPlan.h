@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/VxDates.h"
+#include "engine/VxRandom.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -43,7 +44,8 @@ public:
     std::uint64_t Draws() const { return FDraws; }
     /// The most bytes one record can take (saturating at the largest uint64).
     std::uint64_t MaxRecordBytes() const { return FMaxRecordBytes; }
-    /// Whether every record has the same length (no dates); it is then MaxRecordBytes.
+    /// Whether every record has the same length (no dates, or dates of one width); it is
+    /// then MaxRecordBytes.
     bool FixedWidth() const { return FFixedWidth; }
     /// Whether WriteRecords can write records of this plan: false for records that are
     /// too large to be held whole (they are written with WritePart).
@@ -157,10 +159,13 @@ private:
     void AddLanes(std::size_t firstOp, std::size_t endOp, std::uint64_t records,
                   std::vector<TStep>& steps);
     std::uint32_t AddPool(const std::string& pool);
-    void AddShuffle(TStep& step, bool shuffleable);
+    void AddShuffle(TStep& step, const std::vector<std::uint64_t>& laneDraws);
     char* WriteLanes(char* out, const TStep& step, std::size_t count, std::uint64_t draws,
                      std::uint32_t state) const;
     char* WriteDate(const TOp& op, char* out, std::uint32_t& state) const;
+    /// The text of one drawn date of a constant width: in the date's table, or written
+    /// into scratch (room for the width).
+    const char* DateText(const TOp& op, std::uint32_t& state, char* scratch) const;
     char* WriteLarge(const TOp& op, char* out, std::uint32_t& state) const;
     void DrawDate(const TOp& op, std::uint32_t& state, int& year, int& month, int& day) const;
 
@@ -188,5 +193,16 @@ private:
     TShuffle FShuffle;
     /// The steps of one record; for fixed-width records the steps of FGroup records at once.
     std::vector<TStep> FSteps;
+    /// Whether FSteps is one stretch of lanes for FGroup fixed-width records.
+    bool FGrouped = false;
     std::uint64_t FGroup = 1;
+    /// In grouped records, the place of each date: its record in the group, its first lane,
+    /// its op and the jump from the group's state to the date's first draw, in order.
+    struct TGroupDate {
+        std::uint64_t Record;
+        std::size_t Lane;
+        std::size_t Op;
+        TVxJump Jump;
+    };
+    std::vector<TGroupDate> FGroupDates;
 };

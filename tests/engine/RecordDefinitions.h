@@ -54,6 +54,7 @@ inline std::vector<TRecordDefinition> RecordDefinitions() {
         {"ShortNames", "/Y=2000,2010 /C=2 /E=W", "ddd mmm dd yy"},
         {"NestedFormats", "/Y=1999,2001 /E=U", "c 'at' t (ddddd) \"q\" ampm e gg"},
         {"EmptyFormat", "/N=2 /Y=2000,2001 /N=2 /E=U", ""},
+        {"AdjacentDates", "/Y=1990,2000 /Y=2001,2002 /C=3 /Y=1,9999 /E=N", "yyyymmdd"},
         {"ReversedYears", "/Y=2020,1990 /N=1 /E=U"},
         {"OneYear", "/Y=2000 /E=U"},
         {"HugeReversedRange", "/Y=5000,-5000 /E=U"},
