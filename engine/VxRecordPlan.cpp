@@ -158,22 +158,28 @@ const TEightDraws& EightDraws() {
     return draws;
 }
 
-/// The draws of eight successive states, each below its bound (at most 256).
-__attribute__((target("avx2"))) inline __m256i DrawsOf(__m256i states, const std::uint32_t* bound) {
-    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bound));
-    const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(states, b), 32);
-    const __m256i odd = _mm256_mul_epu32(_mm256_srli_epi64(states, 32), _mm256_srli_epi64(b, 32));
+__attribute__((target("avx2"))) inline __m256i Load256(const void* p) {
+    return _mm256_loadu_si256(static_cast<const __m256i*>(p));
+}
+
+/// The draws of eight successive states below their bounds (at most 256); odd holds the
+/// bounds of the odd lanes moved to the even ones.
+__attribute__((target("avx2"))) inline __m256i DrawsOf(__m256i states, __m256i bound,
+                                                       __m256i oddBound) {
+    const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(states, bound), 32);
+    const __m256i odd = _mm256_mul_epu32(_mm256_srli_epi64(states, 32), oddBound);
     return _mm256_blend_epi32(even, odd, 0xAA);
 }
 
-/// A stretch of lanes in two passes with AVX2: its characters drawn 16 at a time from
+/// A stretch of lanes in two passes with AVX2: its characters drawn 32 at a time from
 /// successive states into a stream, then each 16-byte block of output shuffled together
 /// from the stream and the fixed bytes. Writes whole blocks, up to 15 bytes past count.
-__attribute__((target("avx2"))) char* WriteShuffledAvx2(char* out,
-                                                        const TVxRecordPlan::TShuffle& shuffle,
-                                                        std::size_t firstDraw,
-                                                        std::size_t firstBlock, std::size_t count,
-                                                        std::uint64_t draws, std::uint32_t state) {
+/// With Uniform, every draw of the stretch has the pool of the first one.
+template <bool Uniform>
+__attribute__((target("avx2"))) char*
+WriteShuffledAvx2(char* out, const TVxRecordPlan::TShuffle& shuffle, std::size_t firstDraw,
+                  std::size_t firstBlock, std::size_t count, std::uint64_t draws,
+                  std::uint32_t state) {
     alignas(32) std::uint8_t stream[MaxShuffleLanes + 32];
     const TEightDraws& eight = EightDraws();
     const __m256i stepMul = _mm256_set1_epi32(static_cast<int>(eight.Eight.Multiplier));
@@ -186,25 +192,30 @@ __attribute__((target("avx2"))) char* WriteShuffledAvx2(char* out,
     const std::uint8_t* first = shuffle.First.data() + firstDraw;
     const std::uint8_t* brk = shuffle.Break.data() + firstDraw;
     const std::uint8_t* jump = shuffle.Jump.data() + firstDraw;
-    const __m128i zero = _mm_setzero_si128();
-    for (std::size_t j = 0; j < draws; j += 16) {
-        const __m256i next = _mm256_add_epi32(_mm256_mullo_epi32(states, stepMul), stepAdd);
-        const __m256i low = DrawsOf(states, bound + j);
-        const __m256i high = DrawsOf(next, bound + j + 8);
-        states = _mm256_add_epi32(_mm256_mullo_epi32(next, stepMul), stepAdd);
-        const __m128i words0 =
-            _mm_packus_epi32(_mm256_castsi256_si128(low), _mm256_extracti128_si256(low, 1));
-        const __m128i words1 =
-            _mm_packus_epi32(_mm256_castsi256_si128(high), _mm256_extracti128_si256(high, 1));
-        const __m128i drawn = _mm_packus_epi16(words0, words1);
-        const auto load = [](const std::uint8_t* p) {
-            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        };
+    const __m256i uniformBound = _mm256_set1_epi32(static_cast<int>(bound[0]));
+    const __m256i uniformFirst = _mm256_set1_epi8(static_cast<char>(first[0]));
+    const __m256i uniformBreak = _mm256_set1_epi8(static_cast<char>(brk[0]));
+    const __m256i uniformJump = _mm256_set1_epi8(static_cast<char>(jump[0]));
+    const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+    const __m256i zero = _mm256_setzero_si256();
+    for (std::size_t j = 0; j < draws; j += 32) {
+        __m256i drawn[4];
+        for (int k = 0; k < 4; ++k) {
+            const __m256i b = Uniform ? uniformBound : Load256(bound + j + 8 * k);
+            drawn[k] = DrawsOf(states, b, _mm256_srli_epi64(b, 32));
+            states = _mm256_add_epi32(_mm256_mullo_epi32(states, stepMul), stepAdd);
+        }
+        const __m256i bytes = _mm256_permutevar8x32_epi32(
+            _mm256_packus_epi16(_mm256_packus_epi32(drawn[0], drawn[1]),
+                                _mm256_packus_epi32(drawn[2], drawn[3])),
+            order);
         // Within the break a draw is first + draw; above it the jump is added.
-        const __m128i within = _mm_cmpeq_epi8(_mm_subs_epu8(drawn, load(brk + j)), zero);
-        const __m128i chars = _mm_add_epi8(_mm_add_epi8(load(first + j), drawn),
-                                           _mm_andnot_si128(within, load(jump + j)));
-        _mm_store_si128(reinterpret_cast<__m128i*>(stream + j), chars);
+        const __m256i within = _mm256_cmpeq_epi8(
+            _mm256_subs_epu8(bytes, Uniform ? uniformBreak : Load256(brk + j)), zero);
+        const __m256i chars =
+            _mm256_add_epi8(_mm256_add_epi8(Uniform ? uniformFirst : Load256(first + j), bytes),
+                            _mm256_andnot_si256(within, Uniform ? uniformJump : Load256(jump + j)));
+        _mm256_store_si256(reinterpret_cast<__m256i*>(stream + j), chars);
     }
     const std::uint32_t* blockDraw = shuffle.BlockDraw.data() + firstBlock;
     const std::uint8_t* control = shuffle.Control.data() + firstBlock * 16;
@@ -473,10 +484,10 @@ void TVxRecordPlan::BuildSteps() {
           &FLanes.Jump}) {
         column->resize(column->size() + LanePadding, 0);
     }
-    // The shuffling writer draws 16 at a time, past the last draw of a stretch.
-    FShuffle.Bound.resize(FShuffle.Bound.size() + 16, 0);
+    // The shuffling writer draws 32 at a time, past the last draw of a stretch.
+    FShuffle.Bound.resize(FShuffle.Bound.size() + 32, 0);
     for (std::vector<std::uint8_t>* column : {&FShuffle.First, &FShuffle.Break, &FShuffle.Jump}) {
-        column->resize(column->size() + 16, 0);
+        column->resize(column->size() + 32, 0);
     }
 }
 
@@ -589,6 +600,12 @@ void TVxRecordPlan::AddShuffle(TStep& step, const std::vector<std::uint64_t>& la
         add.BlockDraw.push_back(static_cast<std::uint32_t>(blockStart.value_or(0)));
     }
     step.Shuffle = true;
+    step.Uniform = true;
+    for (std::size_t d = 1; d < step.Draws; ++d) {
+        step.Uniform = step.Uniform && add.Bound[d] == add.Bound[0] &&
+                       add.First[d] == add.First[0] && add.Break[d] == add.Break[0] &&
+                       add.Jump[d] == add.Jump[0];
+    }
     step.FirstDraw = FShuffle.Bound.size();
     step.FirstBlock = FShuffle.BlockDraw.size();
     const auto append = [](auto& to, const auto& from) {
@@ -609,9 +626,12 @@ char* TVxRecordPlan::WriteLanes(char* out, const TStep& step, std::size_t count,
 #ifdef TABBIT_HAVE_AVX2_PATH
     if (HasAvx2 && !ForcedPortable.load(std::memory_order_relaxed)) {
         if (step.Shuffle) {
-            return WriteShuffledAvx2(out, FShuffle, step.FirstDraw, step.FirstBlock, count, draws,
-                                     state);
+            return step.Uniform ? WriteShuffledAvx2<true>(out, FShuffle, step.FirstDraw,
+                                                          step.FirstBlock, count, draws, state)
+                                : WriteShuffledAvx2<false>(out, FShuffle, step.FirstDraw,
+                                                           step.FirstBlock, count, draws, state);
         }
+
         return FLanes.Arithmetic
                    ? WriteLanesAvx2<true>(out, FLanes, first, count, state, FPools.data())
                    : WriteLanesAvx2<false>(out, FLanes, first, count, state, FPools.data());

@@ -149,6 +149,8 @@ private:
         /// shuffle them into place (every pool of at most 256 characters with an
         /// arithmetic layout); its draws and 16-byte blocks in the shuffle arrays.
         bool Shuffle = false;
+        /// Whether every draw of a shuffled stretch has the same bound and pool.
+        bool Uniform = false;
         std::size_t FirstDraw = 0;
         std::size_t FirstBlock = 0;
     };
