@@ -21,6 +21,8 @@ namespace {
 /// The most bytes a buffer grows to so that it holds the records of one piece; beyond it,
 /// pieces end when the buffer is full, still on a record boundary.
 constexpr std::uint64_t MaxPieceBytes = std::uint64_t{16} << 20;
+/// The most worker threads of a run, whatever is asked for: each holds a few buffers.
+constexpr unsigned MaxWorkers = 64;
 /// Buffers per worker thread: one being filled while the other waits to be handed over.
 constexpr std::uint64_t SlotsPerWorker = 2;
 
@@ -249,7 +251,7 @@ std::uint64_t TVxProducer::Run(std::uint32_t seed, std::uint64_t first, std::uin
         chunkRecords = FRecordsPerPiece;
     }
     const std::uint64_t chunks = (count + chunkRecords - 1) / chunkRecords;
-    const unsigned threads = FThreads == 0 ? UsableProcessors() : FThreads;
+    const unsigned threads = std::min(FThreads == 0 ? UsableProcessors() : FThreads, MaxWorkers);
     if (threads > 1 && chunks > 1) {
         TParallelRun run(plan, seed, first, count, chunkRecords, FRecordsPerPiece,
                          static_cast<unsigned>(std::min<std::uint64_t>(threads, chunks)));

@@ -34,7 +34,8 @@ public:
     TVxProducer(const TVxRndParser& parser, bool toFile);
 
     /// Threads that produce records: 1 produces on the calling thread alone; 0 means the
-    /// processors this process may use.
+    /// processors this process may use. At most 64 workers are started, and never more
+    /// than there are buffers of records to fill.
     void SetThreads(unsigned threads);
     /// At most this many records in one piece (0: as many as fill a buffer). The window
     /// program asks for 100 so that it can look at its events between pieces.

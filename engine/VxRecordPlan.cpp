@@ -883,8 +883,12 @@ std::uint64_t TVxRecordPlan::FirstFailure(std::uint32_t state, std::uint64_t rec
     };
     std::vector<TYearDraw> risky;
     for (const TOp& op : FOps) {
-        const std::int64_t high = op.Low + std::max<std::uint32_t>(op.Bound, 1) - 1;
-        if (op.Kind == TOp::Date && (op.Low < 1 || high > 9999)) {
+        // The years drawn are the low 16 bits of Low to Low + span - 1; a range that stays
+        // within 1 to 9999 there never fails. Any other holds a year that fails, at least
+        // one in 65536, so the search below ends soon when it does not reach records.
+        const std::int64_t span = std::max<std::uint32_t>(op.Bound, 1);
+        const std::int64_t low = op.Low & 0xFFFF;
+        if (op.Kind == TOp::Date && (span >= 65536 || low < 1 || low + span - 1 > 9999)) {
             risky.push_back({JumpOf(op.DrawsBefore + 1), op.Low, op.Bound});
         }
     }

@@ -189,3 +189,28 @@ TEST(RecordPlanFormatTest, HugeFieldsAreNotCompact) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(RecordPlanFailureTest, FindsTheFirstRecordWhoseDateFails) {
+    const TDateFormatGuard guard;
+    SystemDateFormat = "yyyy-mm-dd";
+    for (const char* definition : {"/N=1 /Y=9990,10000", "/Y=2000 /Y=-3,20 /E=U", "/Y=1,9999"}) {
+        TVxRndParser parser;
+        parser.Parse(definition);
+        const TVxRecordPlan plan(parser, true);
+        const TRecords expected = GetRecords(parser, true, TestSeed, 0, 20000);
+        EXPECT_EQ(plan.FirstFailure(TestSeed, 20000), expected.Count) << definition;
+    }
+}
+
+TEST(RecordPlanFailureTest, YearsThatWrapIntoTheCalendarNeverFail) {
+    TVxRndParser parser;
+    // The low 16 bits of 65537 to 65600 are the years 1 to 64.
+    parser.Parse("/Y=65537,65600");
+    const TVxRecordPlan plan(parser, true);
+    const std::uint64_t many = std::uint64_t{1} << 62;
+    EXPECT_EQ(plan.FirstFailure(TestSeed, many), many);
+}
+
+} // namespace
