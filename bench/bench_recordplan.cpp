@@ -107,11 +107,13 @@ void RegisterPlanBenchmarks() {
         benchmark::RegisterBenchmark(
             ("BM_Producer/Digits5" + suffix).c_str(),
             [threads](benchmark::State& state) { RunProducer(state, DigitsDefinition, threads); })
-            ->Unit(benchmark::kMillisecond);
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
         benchmark::RegisterBenchmark(
             ("BM_Producer/Mixed" + suffix).c_str(),
             [threads](benchmark::State& state) { RunProducer(state, MixedDefinition, threads); })
-            ->Unit(benchmark::kMillisecond);
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
     }
 }
 
