@@ -141,7 +141,8 @@ __attribute__((target("avx2"))) char* WriteLanesAvx2(char* out, const TVxRecordP
 struct TEightDraws {
     std::uint32_t Mul[8];
     std::uint32_t Add[8];
-    TVxJump Eight;
+    /// The steps of 8, 16, 24 and 32 draws.
+    TVxJump Ahead[4];
 };
 
 const TEightDraws& EightDraws() {
@@ -152,7 +153,9 @@ const TEightDraws& EightDraws() {
             d.Mul[i] = jump.Multiplier;
             d.Add[i] = jump.Increment;
         }
-        d.Eight = JumpOf(8);
+        for (int k = 0; k < 4; ++k) {
+            d.Ahead[k] = JumpOf(8 * (static_cast<std::uint64_t>(k) + 1));
+        }
         return d;
     }();
     return draws;
@@ -182,8 +185,14 @@ WriteShuffledAvx2(char* out, const TVxRecordPlan::TShuffle& shuffle, std::size_t
                   std::uint32_t state) {
     alignas(32) std::uint8_t stream[MaxShuffleLanes + 32];
     const TEightDraws& eight = EightDraws();
-    const __m256i stepMul = _mm256_set1_epi32(static_cast<int>(eight.Eight.Multiplier));
-    const __m256i stepAdd = _mm256_set1_epi32(static_cast<int>(eight.Eight.Increment));
+    // The states of a round's four groups of eight come from its first group at once, so
+    // that only one multiply-add per round waits for the one before.
+    __m256i aheadMul[4];
+    __m256i aheadAdd[4];
+    for (int k = 0; k < 4; ++k) {
+        aheadMul[k] = _mm256_set1_epi32(static_cast<int>(eight.Ahead[k].Multiplier));
+        aheadAdd[k] = _mm256_set1_epi32(static_cast<int>(eight.Ahead[k].Increment));
+    }
     __m256i states = _mm256_add_epi32(
         _mm256_mullo_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(eight.Mul)),
                            _mm256_set1_epi32(static_cast<int>(state))),
@@ -201,10 +210,14 @@ WriteShuffledAvx2(char* out, const TVxRecordPlan::TShuffle& shuffle, std::size_t
     for (std::size_t j = 0; j < draws; j += 32) {
         __m256i drawn[4];
         for (int k = 0; k < 4; ++k) {
+            const __m256i group =
+                k == 0 ? states
+                       : _mm256_add_epi32(_mm256_mullo_epi32(states, aheadMul[k - 1]),
+                                          aheadAdd[k - 1]);
             const __m256i b = Uniform ? uniformBound : Load256(bound + j + 8 * k);
-            drawn[k] = DrawsOf(states, b, _mm256_srli_epi64(b, 32));
-            states = _mm256_add_epi32(_mm256_mullo_epi32(states, stepMul), stepAdd);
+            drawn[k] = DrawsOf(group, b, _mm256_srli_epi64(b, 32));
         }
+        states = _mm256_add_epi32(_mm256_mullo_epi32(states, aheadMul[3]), aheadAdd[3]);
         const __m256i bytes = _mm256_permutevar8x32_epi32(
             _mm256_packus_epi16(_mm256_packus_epi32(drawn[0], drawn[1]),
                                 _mm256_packus_epi32(drawn[2], drawn[3])),
