@@ -34,6 +34,12 @@ void BM_DefaultRecord(benchmark::State& state) {
     RunRecords(state, "/N=5 /F=1,#59 /E=U");
 }
 
+void BM_MixedRecord(benchmark::State& state) {
+    RunRecords(state,
+               "/N=8 /C=4 /S=6 /L=10 /H=8 /B=1 /F=1,#59 /U=5,#65#66#67 /A=4 /Y=1990,2020 /E=U",
+               "yyyy-mm-dd");
+}
+
 void BM_Digits(benchmark::State& state) {
     RunRecords(state, "/N=10 /E=U");
 }
@@ -58,6 +64,7 @@ void BM_Dates(benchmark::State& state) {
 }
 
 BENCHMARK(BM_DefaultRecord);
+BENCHMARK(BM_MixedRecord);
 BENCHMARK(BM_Digits);
 BENCHMARK(BM_EveryFieldType);
 BENCHMARK(BM_LongFixedString);

@@ -4,7 +4,9 @@
 #include "engine/Exceptions.h"
 #include "engine/Vxparse.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <utility>
 
 std::string SystemDateFormat = "m/d/yy";
 
@@ -113,12 +115,20 @@ class TDateWriter {
 public:
     TDateWriter(std::string& text, const TFormatSettings& settings, int year, int month, int day)
         : FText(text), FSettings(settings), FYear(year), FMonth(month), FDay(day) {}
+    /// A writer that compiles a format into parts: the text that does not depend on the date
+    /// is gathered in text and becomes Text parts, the values of the date become their own.
+    TDateWriter(std::string& text, const TFormatSettings& settings, std::vector<TDatePart>& parts)
+        : FText(text), FSettings(settings), FYear(1), FMonth(1), FDay(1), FParts(&parts) {}
 
     void Write(std::string_view format, int depth);
     /// Moves what the buffer holds to the target; the last step of every write.
     void Flush() {
         FText.append(FBuffer, FUsed);
         FUsed = 0;
+        if (FParts != nullptr && !FText.empty()) {
+            FParts->push_back({TDatePart::Text, 0, FText});
+            FText.clear();
+        }
     }
 
 private:
@@ -126,13 +136,15 @@ private:
 
     void Put(char c) {
         if (FUsed == sizeof FBuffer) {
-            Flush();
+            FText.append(FBuffer, FUsed);
+            FUsed = 0;
         }
         FBuffer[FUsed++] = c;
     }
     void Put(std::string_view text) {
         if (text.size() > sizeof FBuffer - FUsed) {
-            Flush();
+            FText.append(FBuffer, FUsed);
+            FUsed = 0;
             if (text.size() > sizeof FBuffer) {
                 FText.append(text);
                 return;
@@ -161,6 +173,42 @@ private:
         }
     }
     int WeekDay() const { return DayOfWeek(FYear, FMonth, FDay); }
+    /// One value of the date, written now or, when compiling, kept as a part of its own.
+    void PutPart(TDatePart::TKind kind, int minDigits) {
+        if (FParts != nullptr) {
+            Flush();
+            FParts->push_back({kind, static_cast<std::uint8_t>(minDigits), {}});
+            return;
+        }
+        switch (kind) {
+        case TDatePart::Day:
+            PutNumber(static_cast<unsigned>(FDay), minDigits);
+            break;
+        case TDatePart::Month:
+            PutNumber(static_cast<unsigned>(FMonth), minDigits);
+            break;
+        case TDatePart::Year:
+            PutNumber(static_cast<unsigned>(FYear), minDigits);
+            break;
+        case TDatePart::YearOfCentury:
+            PutNumber(static_cast<unsigned>(FYear % 100), minDigits);
+            break;
+        case TDatePart::ShortDayName:
+            Put(FSettings.ShortDayNames[static_cast<std::size_t>(WeekDay())]);
+            break;
+        case TDatePart::LongDayName:
+            Put(FSettings.LongDayNames[static_cast<std::size_t>(WeekDay())]);
+            break;
+        case TDatePart::ShortMonthName:
+            Put(FSettings.ShortMonthNames[static_cast<std::size_t>(FMonth - 1)]);
+            break;
+        case TDatePart::LongMonthName:
+            Put(FSettings.LongMonthNames[static_cast<std::size_t>(FMonth - 1)]);
+            break;
+        case TDatePart::Text:
+            break;
+        }
+    }
 
     std::string& FText;
     const TFormatSettings& FSettings;
@@ -169,6 +217,7 @@ private:
     int FDay;
     char FBuffer[64];
     std::size_t FUsed = 0;
+    std::vector<TDatePart>* FParts = nullptr;
 };
 
 // The era letters follow the Gregorian calendar, which has one era for all the years 1 to
@@ -244,13 +293,13 @@ void TDateWriter::Write(std::string_view format, int depth) {
             switch (run) {
             case 1:
             case 2:
-                PutNumber(static_cast<unsigned>(FDay), static_cast<int>(run));
+                PutPart(TDatePart::Day, static_cast<int>(run));
                 break;
             case 3:
-                Put(FSettings.ShortDayNames[static_cast<std::size_t>(WeekDay())]);
+                PutPart(TDatePart::ShortDayName, 0);
                 break;
             case 4:
-                Put(FSettings.LongDayNames[static_cast<std::size_t>(WeekDay())]);
+                PutPart(TDatePart::LongDayName, 0);
                 break;
             case 5:
                 WriteNested(FSettings.ShortDateFormat, depth);
@@ -264,18 +313,18 @@ void TDateWriter::Write(std::string_view format, int depth) {
             if (afterHour && run <= 2) {
                 PutNumber(0, static_cast<int>(run));
             } else if (run <= 2) {
-                PutNumber(static_cast<unsigned>(FMonth), static_cast<int>(run));
+                PutPart(TDatePart::Month, static_cast<int>(run));
             } else if (run == 3) {
-                Put(FSettings.ShortMonthNames[static_cast<std::size_t>(FMonth - 1)]);
+                PutPart(TDatePart::ShortMonthName, 0);
             } else {
-                Put(FSettings.LongMonthNames[static_cast<std::size_t>(FMonth - 1)]);
+                PutPart(TDatePart::LongMonthName, 0);
             }
             break;
         case 'y':
             if (run <= 2) {
-                PutNumber(static_cast<unsigned>(FYear % 100), 2);
+                PutPart(TDatePart::YearOfCentury, 2);
             } else {
-                PutNumber(static_cast<unsigned>(FYear), 4);
+                PutPart(TDatePart::Year, 4);
             }
             break;
         case 'h':
@@ -296,7 +345,7 @@ void TDateWriter::Write(std::string_view format, int depth) {
             WriteNested(run >= 2 ? FSettings.LongTimeFormat : FSettings.ShortTimeFormat, depth);
             break;
         case 'e':
-            PutNumber(static_cast<unsigned>(FYear), run >= 2 ? 2 : 1);
+            PutPart(TDatePart::Year, run >= 2 ? 2 : 1);
             break;
         default: // 'g'
             Put(run >= 2 ? "Anno Domini" : "AD");
@@ -333,4 +382,137 @@ std::string FormatDate(const std::string& format, int year, int month, int day,
     std::string text;
     AppendDate(text, format, year, month, day, settings);
     return text;
+}
+
+namespace {
+
+/// value (at most 9999) in decimal with at least minDigits digits, zero-padded, at out.
+char* WriteNumber(char* out, unsigned value, unsigned minDigits) {
+    unsigned digits = value >= 1000 ? 4 : value >= 100 ? 3 : value >= 10 ? 2 : 1;
+    if (digits < minDigits) {
+        digits = minDigits;
+    }
+    // Two digits at a time, from the right.
+    static constexpr char pairs[] = "00010203040506070809101112131415161718192021222324"
+                                    "25262728293031323334353637383940414243444546474849"
+                                    "50515253545556575859606162636465666768697071727374"
+                                    "75767778798081828384858687888990919293949596979899";
+    unsigned i = digits;
+    while (i >= 2) {
+        const unsigned pair = value % 100;
+        value /= 100;
+        i -= 2;
+        out[i] = pairs[2 * pair];
+        out[i + 1] = pairs[2 * pair + 1];
+    }
+    if (i == 1) {
+        out[0] = static_cast<char>('0' + value % 10);
+    }
+    return out + digits;
+}
+
+/// Copies a short text without a call.
+char* CopyText(char* out, const std::string& text) {
+    for (const char c : text) {
+        *out++ = c;
+    }
+    return out;
+}
+
+/// The shortest and the longest of some names.
+std::pair<std::size_t, std::size_t> NameWidths(const auto& names) {
+    std::pair<std::size_t, std::size_t> widths{names[0].size(), names[0].size()};
+    for (const std::string& name : names) {
+        widths.first = std::min(widths.first, name.size());
+        widths.second = std::max(widths.second, name.size());
+    }
+    return widths;
+}
+
+} // namespace
+
+TVxDateFormat::TVxDateFormat(std::string_view format, const TFormatSettings& settings)
+    : FSettings(settings) {
+    std::string text;
+    TDateWriter writer(text, FSettings, FParts);
+    writer.Write(format, 0);
+    writer.Flush();
+    for (const TDatePart& part : FParts) {
+        std::pair<std::size_t, std::size_t> widths;
+        switch (part.Kind) {
+        case TDatePart::Text:
+            widths = {part.Str.size(), part.Str.size()};
+            break;
+        case TDatePart::Day:
+        case TDatePart::Month:
+        case TDatePart::YearOfCentury:
+            widths = {std::max<std::size_t>(part.MinDigits, 1),
+                      std::max<std::size_t>(part.MinDigits, 2)};
+            break;
+        case TDatePart::Year:
+            widths = {std::max<std::size_t>(part.MinDigits, 1),
+                      std::max<std::size_t>(part.MinDigits, 4)};
+            break;
+        case TDatePart::ShortDayName:
+            widths = NameWidths(FSettings.ShortDayNames);
+            break;
+        case TDatePart::LongDayName:
+            widths = NameWidths(FSettings.LongDayNames);
+            break;
+        case TDatePart::ShortMonthName:
+            widths = NameWidths(FSettings.ShortMonthNames);
+            break;
+        case TDatePart::LongMonthName:
+            widths = NameWidths(FSettings.LongMonthNames);
+            break;
+        }
+        FMinWidth += widths.first;
+        FMaxWidth += widths.second;
+    }
+}
+
+char* TVxDateFormat::Write(char* out, int year, int month, int day) const {
+    for (const TDatePart& part : FParts) {
+        switch (part.Kind) {
+        case TDatePart::Text:
+            out = CopyText(out, part.Str);
+            break;
+        case TDatePart::Day:
+            out = WriteNumber(out, static_cast<unsigned>(day), part.MinDigits);
+            break;
+        case TDatePart::Month:
+            out = WriteNumber(out, static_cast<unsigned>(month), part.MinDigits);
+            break;
+        case TDatePart::Year:
+            out = WriteNumber(out, static_cast<unsigned>(year), part.MinDigits);
+            break;
+        case TDatePart::YearOfCentury:
+            out = WriteNumber(out, static_cast<unsigned>(year % 100), part.MinDigits);
+            break;
+        case TDatePart::ShortDayName: {
+            const std::string& name =
+                FSettings.ShortDayNames[static_cast<std::size_t>(DayOfWeek(year, month, day))];
+            out = CopyText(out, name);
+            break;
+        }
+        case TDatePart::LongDayName: {
+            const std::string& name =
+                FSettings.LongDayNames[static_cast<std::size_t>(DayOfWeek(year, month, day))];
+            out = CopyText(out, name);
+            break;
+        }
+        case TDatePart::ShortMonthName: {
+            const std::string& name =
+                FSettings.ShortMonthNames[static_cast<std::size_t>(month - 1)];
+            out = CopyText(out, name);
+            break;
+        }
+        case TDatePart::LongMonthName: {
+            const std::string& name = FSettings.LongMonthNames[static_cast<std::size_t>(month - 1)];
+            out = CopyText(out, name);
+            break;
+        }
+        }
+    }
+    return out;
 }

@@ -2,8 +2,11 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Regional settings and the writing of dates in a date format.
 
@@ -52,3 +55,46 @@ std::string FormatDate(const std::string& format, int year, int month, int day,
 /// EConvertError "Invalid argument to date encode" for a date outside the years 1 to 9999.
 void AppendDate(std::string& text, std::string_view format, int year, int month, int day,
                 const TFormatSettings& settings);
+
+/// One piece of a compiled date format: text that is the same for every date, or one value
+/// of the date with the least number of digits it is written with.
+struct TDatePart {
+    enum TKind : std::uint8_t {
+        Text,
+        Day,
+        Month,
+        Year,
+        YearOfCentury,
+        ShortDayName,
+        LongDayName,
+        ShortMonthName,
+        LongMonthName,
+    };
+    TKind Kind = Text;
+    std::uint8_t MinDigits = 0;
+    std::string Str;
+};
+
+/// A date format read once for writing many dates: the format's text, nested formats and
+/// the time of day (always midnight) are resolved when it is built, so that writing a date
+/// only fills in its values. Gives exactly the text of AppendDate with the same format and
+/// settings, which are copied when it is built: later changes to either do not reach it.
+class TVxDateFormat {
+public:
+    TVxDateFormat(std::string_view format, const TFormatSettings& settings);
+
+    /// The most bytes one date can take.
+    std::size_t MaxWidth() const { return FMaxWidth; }
+    /// Whether every date takes the same number of bytes (MaxWidth), as with yyyy-mm-dd.
+    bool ConstantWidth() const { return FMinWidth == FMaxWidth; }
+    /// Writes a date that CheckEncodeDate accepts at out, which has room for MaxWidth
+    /// bytes, and returns the end.
+    char* Write(char* out, int year, int month, int day) const;
+    const std::vector<TDatePart>& Parts() const { return FParts; }
+
+private:
+    TFormatSettings FSettings;
+    std::vector<TDatePart> FParts;
+    std::size_t FMinWidth = 0;
+    std::size_t FMaxWidth = 0;
+};

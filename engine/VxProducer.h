@@ -6,6 +6,7 @@
 #include <functional>
 
 class TVxRndParser;
+class TVxRecordPlan;
 
 /// A stretch of produced bytes handed to a sink. Records never straddle two pieces except a
 /// record too large for one buffer, which comes in several pieces.
@@ -33,23 +34,40 @@ public:
     TVxProducer(const TVxRndParser& parser, bool toFile);
 
     /// Threads that produce records: 1 produces on the calling thread alone; 0 means the
-    /// processors this process may use.
+    /// processors this process may use. At most 64 workers are started, and never more
+    /// than there are buffers of records to fill.
     void SetThreads(unsigned threads);
     /// At most this many records in one piece (0: as many as fill a buffer). The window
     /// program asks for 100 so that it can look at its events between pieces.
     void SetRecordsPerPiece(std::uint64_t records);
+    /// Bytes of records in one buffer (default 1 MiB, at least one record always fits).
+    /// Each thread fills a few buffers, so this sets the memory a run takes.
+    void SetBufferBytes(std::size_t bytes);
 
     /// Produces records first to first + count - 1 of the run whose record 0 starts at state
     /// seed, and hands them to sink. Returns the number of whole records handed over. An
     /// engine failure in a record (a date that cannot be encoded) is raised after every
-    /// record before it has been handed over, and nothing of the failing record. Afterwards
-    /// Seed holds the state after the last record handed over.
+    /// record before it has been handed over, and nothing of the failing record; a failure
+    /// in a record before first is raised at once, as the whole run would have stopped
+    /// there (only the year draws of dates that can fail are looked at to find it).
+    /// Afterwards Seed holds the state after the last record handed over (at a failure
+    /// before first, the state at the failing record).
     std::uint64_t Run(std::uint32_t seed, std::uint64_t first, std::uint64_t count,
                       const TSink& sink);
 
+    /// The processors this process may run on (its affinity mask), at least 1.
+    static unsigned UsableProcessors();
+
 private:
+    /// Produces records too large to be held whole, in parts through one buffer on the
+    /// calling thread, from the state at the first one; returns the whole records handed
+    /// over. Pieces that end inside a record have a WholeSize short of their Size.
+    std::uint64_t RunInParts(const TVxRecordPlan& plan, std::uint32_t state, std::uint64_t count,
+                             const TSink& sink);
+
     const TVxRndParser& FParser;
     bool FToFile;
     unsigned FThreads = 1;
     std::uint64_t FRecordsPerPiece = 0;
+    std::size_t FBufferBytes = std::size_t{1} << 20;
 };

@@ -31,3 +31,27 @@ inline std::uint32_t DrawBelow(std::uint32_t& state, std::uint32_t n) {
 inline std::int32_t RandomBelow(std::int32_t n) {
     return static_cast<std::int32_t>(DrawBelow(Seed, static_cast<std::uint32_t>(n)));
 }
+
+/// The generator's step taken many times, as one affine map: state * Multiplier + Increment.
+struct TVxJump {
+    std::uint32_t Multiplier = 1u;
+    std::uint32_t Increment = 0u;
+
+    std::uint32_t operator()(std::uint32_t state) const { return state * Multiplier + Increment; }
+};
+
+/// The map that takes a state n steps ahead, found in O(log n) steps by squaring. The
+/// generator's period is 2^32, so only n modulo 2^32 counts.
+TVxJump JumpOf(std::uint64_t steps);
+
+/// The state after n steps from state, without taking them one by one.
+inline std::uint32_t JumpAhead(std::uint32_t state, std::uint64_t steps) {
+    return JumpOf(steps)(state);
+}
+
+class TVxRndParser;
+
+/// The draws one record of a parsed definition makes: the drawn count of each field, three
+/// per date, none for tabs, blanks, fixed strings, empty pools and counts below 1. Record i
+/// of a run (from 0) starts at the state i * DrawsPerRecord steps after the run's seed.
+std::uint64_t DrawsPerRecord(const TVxRndParser& parser);

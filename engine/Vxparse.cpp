@@ -7,7 +7,10 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <functional>
 #include <limits>
+#include <new>
+#include <stdexcept>
 #include <utility>
 
 const std::array<TTextTypeOpt, 16> TextTypeOpts{{
@@ -164,6 +167,36 @@ std::size_t RepeatedLength(const TFieldDef& field, std::int32_t count) {
     }
     const auto n = static_cast<std::size_t>(count);
     return field.TextType == ttFixed ? field.Str.size() * n : n;
+}
+
+/// The most bytes of one record or field that are built in one string. A larger one is
+/// refused with a message that says so, rather than failing on memory; producing records
+/// in pieces has no such limit.
+constexpr std::size_t MaxHeldBytes = std::size_t{1} << 30;
+
+/// number counts fields from 1; 0 stands for a field given on its own.
+[[noreturn]] void RaiseFieldTooLarge(std::size_t number, std::uint64_t bytes) {
+    const std::string which = number == 0 ? "The field" : "Field " + std::to_string(number);
+    RaiseError(which + " is too large to hold in memory (" + std::to_string(bytes) + " bytes).");
+}
+
+[[noreturn]] void RaiseRecordTooLarge(std::uint64_t bytes) {
+    RaiseError("The record is too large to hold in memory (" + std::to_string(bytes) + " bytes).");
+}
+
+/// Sizes text for a record that starts at start, refusing a record beyond MaxHeldBytes or
+/// one that memory cannot hold with a message instead of std::bad_alloc.
+void ResizeHeld(std::string& text, std::size_t size, std::size_t start) {
+    if (size - start > MaxHeldBytes) {
+        RaiseRecordTooLarge(size - start);
+    }
+    try {
+        text.resize(size);
+    } catch (const std::bad_alloc&) {
+        RaiseRecordTooLarge(size - start);
+    } catch (const std::length_error&) {
+        RaiseRecordTooLarge(size - start);
+    }
 }
 
 /// Line-end styles: 0 = CR LF, 1 = LF, anything else nothing.
@@ -576,6 +609,7 @@ void TVxRndParser::WriteRecord(bool toFile, std::string& text, std::size_t start
     // The fields between two dates have a length known in advance: the string is sized once
     // for each such run (which costs nothing when the previous record had the same length)
     // and written in place. Dates, whose length depends on the date, are appended.
+    CheckHoldable();
     auto field = FFields.begin();
     const auto end = FFields.end();
     std::size_t pos = start;
@@ -589,7 +623,7 @@ void TVxRndParser::WriteRecord(bool toFile, std::string& text, std::size_t start
         if (runEnd == end) {
             length += LineEndLength(style);
         }
-        text.resize(pos + length);
+        ResizeHeld(text, pos + length, start);
         char* out = text.data() + pos;
         std::uint32_t state = Seed;
         for (; field != runEnd; ++field) {
@@ -603,6 +637,20 @@ void TVxRndParser::WriteRecord(bool toFile, std::string& text, std::size_t start
         AppendRandomDate(field->Size, StrToInt(field->Str), text);
         pos = text.size();
         ++field;
+    }
+}
+
+void TVxRndParser::CheckHoldable() const {
+    std::uint64_t total = 0;
+    for (std::size_t i = 0; i < FFields.size(); ++i) {
+        const std::size_t length = RepeatedLength(FFields[i], FFields[i].Size);
+        if (length > MaxHeldBytes) {
+            RaiseFieldTooLarge(i + 1, length);
+        }
+        total += length;
+    }
+    if (total > MaxHeldBytes) {
+        RaiseRecordTooLarge(total);
     }
 }
 
@@ -644,7 +692,14 @@ void TVxRndParser::AppendField(const TFieldDef& field, std::string& text) const 
 void TVxRndParser::AppendRepeated(const TFieldDef& field, std::int32_t count,
                                   std::string& text) const {
     const std::size_t start = text.size();
-    text.resize(start + RepeatedLength(field, count));
+    const std::size_t length = RepeatedLength(field, count);
+    if (length > MaxHeldBytes) {
+        const auto* const fields = FFields.data();
+        const bool own =
+            std::less_equal<>()(fields, &field) && std::less<>()(&field, fields + FFields.size());
+        RaiseFieldTooLarge(own ? static_cast<std::size_t>(&field - fields) + 1 : 0, length);
+    }
+    ResizeHeld(text, start + length, start);
     std::uint32_t state = Seed;
     WriteRepeated(field, count, text.data() + start, state);
     Seed = state;

@@ -148,6 +148,9 @@ public:
     std::int32_t ArgCount() const { return FArgCount; }
 
 private:
+    /// Raises a clear message when one record's fields are too large to be held in one
+    /// string, before anything is drawn or allocated.
+    void CheckHoldable() const;
     /// One record written into text from position start on; text ends with it.
     void WriteRecord(bool toFile, std::string& text, std::size_t start) const;
     /// Appends count repetitions of a non-date field to text (nothing for a count below 1).

@@ -308,4 +308,40 @@ TEST_F(GenerationTest, AppendRecordGathersRecords) {
     }
 }
 
+// A record or field beyond what one string should hold is refused with a message naming
+// it, before anything is allocated or drawn.
+TEST_F(GenerationTest, RecordTooLargeToHoldIsRefusedWithAMessage) {
+    const struct {
+        std::string Definition;
+        const char* Message;
+    } cases[] = {
+        {"/F=2147483647," + std::string(1000, 'x'),
+         "Field 1 is too large to hold in memory (2147483647000 bytes)."},
+        {"/N=5 /N=2000000000", "Field 2 is too large to hold in memory (2000000000 bytes)."},
+        {"/N=600000000 /Y=2000 /N=600000000",
+         "The record is too large to hold in memory (1200000000 bytes)."},
+    };
+    for (const auto& c : cases) {
+        FParser.Parse(c.Definition);
+        Seed = 5;
+        std::string line = "kept";
+        try {
+            FParser.AppendRecord(true, line);
+            ADD_FAILURE() << c.Definition;
+        } catch (const Exception& e) {
+            EXPECT_STREQ(e.what(), c.Message);
+        }
+        EXPECT_EQ(line.substr(0, 4), "kept");
+    }
+    FParser.Parse("/N=2000000000");
+    std::string text;
+    try {
+        FParser.GetField(FParser.Fields()[0], text);
+        ADD_FAILURE() << "GetField";
+    } catch (const Exception& e) {
+        EXPECT_STREQ(e.what(), "Field 1 is too large to hold in memory (2000000000 bytes).");
+    }
+    EXPECT_EQ(Seed, 5u);
+}
+
 } // namespace

@@ -146,4 +146,37 @@ TEST(CheckEncodeDateTest, AcceptsTheCalendarsEnds) {
     EXPECT_NO_THROW(CheckEncodeDate(2000, 2, 29));
 }
 
+// A compiled format writes what AppendDate writes, for every kind of format letter, nested
+// formats, quotes and other settings than the defaults.
+TEST(CompiledDateFormatTest, WritesWhatAppendDateWrites) {
+    TFormatSettings german;
+    german.DateSeparator = '.';
+    german.ShortDateFormat = "dd/mm/yyyy";
+    german.LongDateFormat = "dddd, d. mmmm yyyy";
+    german.ShortMonthNames = {"Jan", "Feb", "M\xE4r", "Apr", "Mai", "Jun",
+                              "Jul", "Aug", "Sep",    "Okt", "Nov", "Dez"};
+    german.LongDayNames = {"Sonntag",    "Montag",  "Dienstag", "Mittwoch",
+                           "Donnerstag", "Freitag", "Samstag"};
+    const char* formats[] = {"yyyy-mm-dd", "m/d/yy",         "d.m.y",   "ddd dd mmm yyyy",
+                             "dddd mmmm",  "ddddd",          "dddddd",  "c",
+                             "t tt",       "hh:nn:ss zzz",   "h am/pm", "a/p ampm",
+                             "e ee g gg",  "'y''m' \"d\" x", "",        "yyyyyy mmmmm dd mm",
+                             "'unclosed"};
+    const int dates[][3] = {{1, 1, 1},      {9999, 12, 31}, {2000, 2, 29}, {1994, 3, 5},
+                            {1900, 11, 30}, {2024, 7, 14},  {45, 10, 2}};
+    for (const TFormatSettings& settings : {TFormatSettings(), german}) {
+        for (const char* format : formats) {
+            const TVxDateFormat compiled(format, settings);
+            for (const auto& d : dates) {
+                std::string expected;
+                AppendDate(expected, format, d[0], d[1], d[2], settings);
+                std::string text(compiled.MaxWidth(), '?');
+                text.resize(static_cast<std::size_t>(compiled.Write(text.data(), d[0], d[1], d[2]) -
+                                                     text.data()));
+                EXPECT_EQ(text, expected) << format << " " << d[0] << "-" << d[1] << "-" << d[2];
+            }
+        }
+    }
+}
+
 } // namespace

@@ -11,11 +11,16 @@
 // - the fields, written back in the writer's form and parsed again, come back the same;
 // - GetRecord and AppendRecord give exactly the record that the field-type table describes
 //   when it is built one character at a time with RandomChar and RandomDate, with the same
-//   draws (the same Seed afterwards) and the same failure.
+//   draws (the same Seed afterwards) and the same failure;
+// - the producer gives the records of GetRecord, byte for byte, for a stretch of a run on
+//   one and on several threads, with the vector writer and the portable one, and stops at
+//   the same failure with the same Seed afterwards.
 
 #include "engine/Exceptions.h"
 #include "engine/VxDates.h"
+#include "engine/VxProducer.h"
 #include "engine/VxRandom.h"
+#include "engine/VxRecordPlan.h"
 #include "engine/Vxparse.h"
 #include "tests/fuzz/FuzzCheck.h"
 
@@ -199,6 +204,54 @@ void CheckRecords(const TVxRndParser& parser, std::uint32_t seed) {
     }
 }
 
+/// The producer against GetRecord on records first to first + count - 1 of the run from
+/// seed. A record before first that fails makes the whole stretch fail.
+void CheckProducer(const TVxRndParser& parser, std::uint32_t seed) {
+    const std::uint64_t first = seed % 4;
+    const std::uint64_t count = std::clamp<std::int64_t>(parser.RecordCount(), 1, MaxRecords);
+    std::string expected;
+    std::optional<std::string> expectedError;
+    Seed = seed;
+    std::string line;
+    for (std::uint64_t i = 0; i < first + count; ++i) {
+        const std::uint32_t before = Seed;
+        try {
+            parser.GetRecord(true, line);
+        } catch (const Exception& e) {
+            expectedError = e.what();
+            Seed = before;
+            break;
+        }
+        if (i >= first)
+            expected += line;
+    }
+    const std::uint32_t expectedSeed = Seed;
+    for (const unsigned threads : {1u, 2u}) {
+        for (const bool portable : {false, true}) {
+            TVxRecordPlan::ForcePortable(portable);
+            TVxProducer producer(parser, true);
+            producer.SetThreads(threads);
+            producer.SetBufferBytes(static_cast<std::size_t>(seed % 200) + 1);
+            producer.SetRecordsPerPiece(seed % 3);
+            std::string bytes;
+            std::optional<std::string> error;
+            try {
+                producer.Run(seed, first, count, [&](const TVxPiece& piece) {
+                    FUZZ_CHECK(piece.WholeSize <= piece.Size);
+                    bytes.append(piece.Data, piece.Size);
+                    return true;
+                });
+            } catch (const Exception& e) {
+                error = e.what();
+            }
+            FUZZ_CHECK(error == expectedError);
+            FUZZ_CHECK(bytes == expected);
+            FUZZ_CHECK(Seed == expectedSeed);
+        }
+    }
+    TVxRecordPlan::ForcePortable(false);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -225,5 +278,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const char c : input)
         seed = seed * 31u + static_cast<unsigned char>(c);
     CheckRecords(parser, seed);
+    CheckProducer(parser, seed);
     return 0;
 }

@@ -1,0 +1,114 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "engine/Exceptions.h"
+#include "engine/VxDates.h"
+#include "engine/VxRandom.h"
+#include "engine/Vxparse.h"
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+// Definitions that reach every way a record can be made (every field type, counts of 0, 1
+// and many, empty and irregular pools, dates of fixed and varying width, reversed ranges,
+// the three line ends), and the records GetRecord makes of them, for comparing the faster
+// producers with it.
+
+struct TRecordDefinition {
+    const char* Name;
+    std::string Command;
+    std::string DateFormat = "yyyy-mm-dd";
+};
+
+inline void PrintTo(const TRecordDefinition& definition, std::ostream* os) {
+    *os << definition.Name;
+}
+
+inline std::vector<TRecordDefinition> RecordDefinitions() {
+    std::string longPool;
+    for (int i = 0; i < 300; ++i) {
+        longPool += "#" + std::to_string(33 + i * 7 % 90);
+    }
+    return {
+        {"Digits", "/N=5 /F=1,#59 /E=U"},
+        {"Mixed", "/N=8 /C=4 /S=6 /L=10 /H=8 /B=1 /F=1,#59 /U=5,#65#66#67 /A=4 /Y=1990,2020 /E=U"},
+        {"EveryType",
+         "/D=\xE4\xF6\xFC /N=5 /H=5 /C=5 /S=5 /L=5 /B=1 /T=1 /F=2,#59#32 /U=5,#120#121#122 "
+         "/A=5 /P=5 /X=5 /Y=1900,2100 /E=W",
+         "dd.mm.yyyy"},
+        {"CountsZeroAndBelow", "/N=0 /C=-1 /T=0 /F=0,abc /U=-3,xyz /H=1 /E=N"},
+        {"EmptyPool", "/U=4, /N=2 /E=W"},
+        {"PoolOfOne", "/U=3,x /S=1 /E=U"},
+        {"EmptyUserCharset", "/D= /A=7 /E=U"},
+        {"RepeatedUserCharset", "/D=aa /A=9 /E=U"},
+        {"IrregularPool", "/U=11,#122#97#109#48 /N=3 /E=U"},
+        {"LongPool", "/U=13,1," + longPool + " /E=U"},
+        {"BinaryBytes", "/X=33 /P=9 /E=W"},
+        {"LongFields", "/N=3000 /F=1,; /X=1500 /E=U"},
+        {"LongFixed", "/F=700,ab /N=2 /T=3 /E=W"},
+        {"OnlyADate", "/Y=1600,2400 /E=N", "d/m/yy"},
+        {"DateNames", "/N=1 /Y=1990,2030 /B=1 /Y=1,9999 /E=U", "dddd, d. mmmm yyyy"},
+        {"ShortNames", "/Y=2000,2010 /C=2 /E=W", "ddd mmm dd yy"},
+        {"NestedFormats", "/Y=1999,2001 /E=U", "c 'at' t (ddddd) \"q\" ampm e gg"},
+        {"EmptyFormat", "/N=2 /Y=2000,2001 /N=2 /E=U", ""},
+        {"AdjacentDates", "/Y=1990,2000 /Y=2001,2002 /C=3 /Y=1,9999 /E=N", "yyyymmdd"},
+        {"ReversedYears", "/Y=2020,1990 /N=1 /E=U"},
+        {"OneYear", "/Y=2000 /E=U"},
+        {"HugeReversedRange", "/Y=5000,-5000 /E=U"},
+        {"EmptyRecord", "/T=0 /E=N"},
+        {"LineEndOnly", "/B=0 /E=W"},
+    };
+}
+
+/// What GetRecord gives: the records one after another, and the message of the record
+/// that failed, if one did (its bytes are then not included).
+struct TRecords {
+    std::string Bytes;
+    std::uint64_t Count = 0;
+    std::optional<std::string> Error;
+    /// Seed after the last whole record.
+    std::uint32_t SeedAfter = 0;
+};
+
+/// Records first to first + count - 1 of the run from seed, by GetRecord one at a time.
+inline TRecords GetRecords(const TVxRndParser& parser, bool toFile, std::uint32_t seed,
+                           std::uint64_t first, std::uint64_t count) {
+    TRecords records;
+    Seed = seed;
+    std::string line;
+    for (std::uint64_t i = 0; i < first + count; ++i) {
+        const std::uint32_t before = Seed;
+        try {
+            parser.GetRecord(toFile, line);
+        } catch (const Exception& error) {
+            records.Error = error.what();
+            Seed = before;
+            break;
+        }
+        if (i >= first) {
+            records.Bytes += line;
+            ++records.Count;
+        }
+    }
+    records.SeedAfter = Seed;
+    return records;
+}
+
+/// Keeps the process-wide date format and settings of one test from leaking into the next.
+class TDateFormatGuard {
+public:
+    TDateFormatGuard() : FFormat(SystemDateFormat), FSettings(FormatSettings()) {}
+    ~TDateFormatGuard() {
+        SystemDateFormat = FFormat;
+        FormatSettings() = FSettings;
+    }
+    TDateFormatGuard(const TDateFormatGuard&) = delete;
+    TDateFormatGuard& operator=(const TDateFormatGuard&) = delete;
+
+private:
+    std::string FFormat;
+    TFormatSettings FSettings;
+};
