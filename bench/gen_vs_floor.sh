@@ -118,7 +118,7 @@ branch=$(git -C "${source_dir:-.}" rev-parse --abbrev-ref HEAD 2> /dev/null || e
 
 echo "machine: ${model:-unknown processor}, $cpus processors for this process; $(uname -sr)"
 echo "disk:    $(findmnt -n -o FSTYPE -T "$tmp" 2> /dev/null || stat -f -c %T "$tmp") file system under ${TMPDIR:-/tmp}"
-echo "build:   $("$gen" --version) (${build_type:-unknown} build in $build, $branch at $commit)"
+echo "build:   $("$gen" --version | head -n 1) (${build_type:-unknown} build in $build, $branch at $commit)"
 echo "date:    $(date -u '+%Y-%m-%d %H:%M UTC')"
 # Wall times mean little on a machine others are using: the load says how busy it was.
 echo "load:    $(cut -d ' ' -f 1-3 /proc/loadavg 2> /dev/null) (1, 5, 15 minutes) at the start"
