@@ -785,8 +785,14 @@ TVxRecordPlan::TWritten TVxRecordPlan::WriteRecords(char* out, std::uint64_t rec
             }
             p = start + n * width;
             s = n == FGroup ? s * step.JumpMul + step.JumpAdd : JumpAhead(s, n * FDraws);
-            for (std::uint64_t j = 1; j <= n; ++j) {
-                mark(written.Records + j, start + j * width);
+            // Only the multiples of markEvery are visited: a loop over every record of the
+            // group would cost as much as writing it.
+            if (markEvery != 0) {
+                for (std::uint64_t done = (written.Records / markEvery + 1) * markEvery;
+                     done <= written.Records + n; done += markEvery) {
+                    marks.push_back(
+                        static_cast<std::size_t>(start + (done - written.Records) * width - out));
+                }
             }
             written.Records += n;
             if (written.Error) {
