@@ -384,12 +384,15 @@ void TVxRecordPlan::BuildDateTable(TOp& op) {
     const auto entries = static_cast<std::size_t>(years) * 12 * 31;
     table.Texts.assign(entries * stride, '\0');
     table.Lengths.assign(entries, 0);
+    table.Days.assign(static_cast<std::size_t>(years) * 12, 0);
     for (std::int64_t y = 0; y < years; ++y) {
         const int year = static_cast<int>(op.Low + y);
         for (int month = 1; month <= 12; ++month) {
             const int days = month == 2 ? (IsLeap(year) ? 29 : 28)
                              : month == 4 || month == 6 || month == 9 || month == 11 ? 30
                                                                                      : 31;
+            table.Days[static_cast<std::size_t>(y * 12 + month - 1)] =
+                static_cast<std::uint8_t>(days);
             for (int day = 1; day <= days; ++day) {
                 const auto entry = static_cast<std::size_t>((y * 12 + month - 1) * 31 + day - 1);
                 char* const text = table.Texts.data() + entry * stride;
@@ -662,6 +665,29 @@ char* TVxRecordPlan::WriteLanes(char* out, const TStep& step, std::size_t count,
     return out + count;
 }
 
+std::size_t TVxRecordPlan::TableEntry(const TDateTable& table, std::uint32_t bound,
+                                      std::uint32_t& state) {
+    // The three states of a date, each straight from the first, so that none waits for
+    // another: s(k) = M^k * s + (M^(k-1) + ... + 1) * c.
+    constexpr std::uint32_t M = RandomMultiplier;
+    constexpr std::uint32_t C = RandomIncrement;
+    const std::uint32_t s1 = state * M + C;
+    const std::uint32_t s2 = state * (M * M) + (M * C + C);
+    const std::uint32_t s3 = state * (M * M * M) + (M * M * C + M * C + C);
+    state = s3;
+    const std::size_t month =
+        static_cast<std::size_t>(((static_cast<std::uint64_t>(s1) * bound) >> 32) * 12 +
+                                 ((static_cast<std::uint64_t>(s2) * 12) >> 32));
+    const std::size_t day =
+        static_cast<std::size_t>((static_cast<std::uint64_t>(s3) * table.Days[month]) >> 32);
+    return month * 31 + day;
+}
+
+const char* TVxRecordPlan::TableText(const TOp& op, std::uint32_t& state) const {
+    const TDateTable& table = FDateTables[static_cast<std::size_t>(op.Table)];
+    return table.Texts.data() + TableEntry(table, op.Bound, state) * table.Stride;
+}
+
 void TVxRecordPlan::DrawDate(const TOp& op, std::uint32_t& state, int& year, int& month,
                              int& day) const {
     static constexpr std::uint8_t daysOf[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -688,18 +714,17 @@ void TVxRecordPlan::DrawDate(const TOp& op, std::uint32_t& state, int& year, int
 }
 
 char* TVxRecordPlan::WriteDate(const TOp& op, char* out, std::uint32_t& state) const {
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    DrawDate(op, state, year, month, day);
     if (op.Table < 0) {
+        int year = 0;
+        int month = 0;
+        int day = 0;
+        DrawDate(op, state, year, month, day);
         return FDateFormat->Write(out, year, month, day);
     }
     // Whole blocks of 16 bytes are copied: the room after the record takes what is past
     // the date's end, and the next bytes written overwrite it.
     const TDateTable& table = FDateTables[static_cast<std::size_t>(op.Table)];
-    const auto entry =
-        static_cast<std::size_t>(((year - table.Low) * 12 + month - 1) * 31 + day - 1);
+    const std::size_t entry = TableEntry(table, op.Bound, state);
     const char* const text = table.Texts.data() + entry * table.Stride;
     const std::size_t length = table.Lengths[entry];
     for (std::size_t i = 0; i < length; i += 16) {
@@ -709,18 +734,15 @@ char* TVxRecordPlan::WriteDate(const TOp& op, char* out, std::uint32_t& state) c
 }
 
 const char* TVxRecordPlan::DateText(const TOp& op, std::uint32_t& state, char* scratch) const {
+    if (op.Table >= 0) {
+        return TableText(op, state);
+    }
     int year = 0;
     int month = 0;
     int day = 0;
     DrawDate(op, state, year, month, day);
-    if (op.Table < 0) {
-        FDateFormat->Write(scratch, year, month, day);
-        return scratch;
-    }
-    const TDateTable& table = FDateTables[static_cast<std::size_t>(op.Table)];
-    const auto entry =
-        static_cast<std::size_t>(((year - table.Low) * 12 + month - 1) * 31 + day - 1);
-    return table.Texts.data() + entry * table.Stride;
+    FDateFormat->Write(scratch, year, month, day);
+    return scratch;
 }
 
 char* TVxRecordPlan::WriteLarge(const TOp& op, char* out, std::uint32_t& state) const {
@@ -767,8 +789,11 @@ TVxRecordPlan::TWritten TVxRecordPlan::WriteRecords(char* out, std::uint64_t rec
                     break;
                 }
                 std::uint32_t t = place.Jump(s);
+                const TOp& op = FOps[place.Op];
                 try {
-                    const char* const text = DateText(FOps[place.Op], t, date.data());
+                    // A table's lookup is called directly, so that it is inlined into this loop.
+                    const char* const text =
+                        op.Table >= 0 ? TableText(op, t) : DateText(op, t, date.data());
                     char* const to = start + place.Lane;
                     // Two overlapping words copy the usual widths without a call.
                     if (dateWidth >= 8 && dateWidth <= 16) {

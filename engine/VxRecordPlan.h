@@ -179,8 +179,16 @@ private:
         std::size_t Stride = 0;
         std::string Texts;
         std::vector<std::uint8_t> Lengths;
+        /// The days of month m (from 0) of year Low + y at y * 12 + m.
+        std::vector<std::uint8_t> Days;
     };
     void BuildDateTable(TOp& op);
+    /// The entry of the next drawn date in its table: the three draws of DrawDate, from
+    /// state (advanced past them), without a branch.
+    static std::size_t TableEntry(const TDateTable& table, std::uint32_t bound,
+                                  std::uint32_t& state);
+    /// The text of the next drawn date of op, which has a table.
+    const char* TableText(const TOp& op, std::uint32_t& state) const;
 
     std::vector<TOp> FOps;
     std::vector<TDateTable> FDateTables;
