@@ -7,6 +7,7 @@
 #include "controls/VxModal.h"
 #include "controls/VxVCLutils40.h"
 #include "platform/Shell.h"
+#include "tests/support/DesktopFont.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -273,30 +274,21 @@ void TestVxAbout2::linksGoThroughTheShell() {
 }
 
 void TestVxAbout2::textsFitAtDesktopFonts_data() {
-    QTest::addColumn<int>("points");
-    for (int points : {8, 10, 12, 14, 16})
-        QTest::addRow("%d pt", points) << points;
+    AddDesktopFontRows();
 }
 
 void TestVxAbout2::textsFitAtDesktopFonts() {
     QFETCH(int, points);
-    struct TRestoreFont {
-        QFont Font = QApplication::font();
-        ~TRestoreFont() { QApplication::setFont(Font); }
-    } restore;
-    QFont desktop("DejaVu Sans");
-    desktop.setPointSize(points);
-    QApplication::setFont(desktop);
+    const TDesktopFont desktop(points);
     TFormAbout2 form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QCOMPARE(form.font().pointSize(), points);
-    QCOMPARE(form.size(), FormScale(desktop).Size({342, 168}));
+    QCOMPARE(form.size(), FormScale(desktop.Font()).Size({342, 168}));
     // Every text lies whole inside the window and clear of the picture and the button.
     const QRect image = Child<QLabel>(form, "Image2")->geometry();
     const auto* ok = Child<QPushButton>(form, "BitBtn1");
-    QVERIFY(ok->width() >= ok->sizeHint().width());
-    QVERIFY(ok->height() >= ok->sizeHint().height());
+    QVERIFY(FitsSizeHint(*ok));
     for (const char* name : {"LabelCopyR", "VxLblMail", "VxLbl1"}) {
         const auto* label = Child<QLabel>(form, name);
         QVERIFY2(label->size() == label->sizeHint(), name);

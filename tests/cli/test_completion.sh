@@ -7,14 +7,8 @@ set -u
 
 completion=$1
 gen=$2
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-failed=0
-
-fail() {
-    echo "FAIL: $*" >&2
-    failed=1
-}
+# shellcheck source=tests/support/testlib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/testlib.sh"
 
 # shellcheck source=/dev/null
 source "$completion" || { echo "FAIL: cannot source $completion" >&2; exit 1; }
@@ -66,4 +60,4 @@ for option in -o --output -f -qo --ini; do
 done
 expect "files after --output=" "$(lines out1.txt out2.txt)" "$(completions "$gen" --output = ou)"
 
-exit $failed
+finish

@@ -7,14 +7,8 @@
 set -u
 
 gen=$1
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+# shellcheck source=tests/support/testlib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/testlib.sh"
 
 seed=4242
 format=dd.mm.yyyy
@@ -87,8 +81,4 @@ for threads in 1 2 4; do
     done
 done
 
-if [ "$failures" -gt 0 ]; then
-    echo "$failures failed" >&2
-    exit 1
-fi
-echo "all passed"
+finish

@@ -7,21 +7,16 @@
 set -u
 
 gen=$1
-tmp=$(mktemp -d)
+# shellcheck source=tests/support/testlib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/testlib.sh"
 mounted=
-cleanup() {
+# Run by the clean-up on exit, before the temporary folder goes.
+# shellcheck disable=SC2317
+before_cleanup() {
     [ -n "$mounted" ] && umount "$mounted"
-    rm -rf "$tmp"
 }
-trap cleanup EXIT
 # Background jobs get their own process group and keep the signals a terminal would send.
 set -m
-
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
 
 # Dates written d/m/yyyy differ in width, so a record boundary is not a multiple of a size.
 definition='/N=3 /Y=1900,2100 /F=1,#59'
@@ -159,8 +154,4 @@ fi
 (cd "$tmp" && "$gen" --quiet $'/N=1 /E=U utf8\xc3\xa4.txt') || fail "UTF-8 name in definition: generation failed"
 [ -f "$tmp"/$'utf8\xc3\xa4.txt' ] || fail "UTF-8 name in definition: not created with its bytes"
 
-if [ "$failures" -gt 0 ]; then
-    echo "$failures failed" >&2
-    exit 1
-fi
-echo "all passed"
+finish

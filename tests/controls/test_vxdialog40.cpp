@@ -6,13 +6,13 @@
 #include "controls/VxVCLutils40.h"
 #include "controls/Vxdialog40.h"
 #include "platform/HelpViewer.h"
+#include "tests/support/DesktopFont.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QStyle>
 #include <QTest>
 #include <algorithm>
 #include <functional>
@@ -141,20 +141,10 @@ private slots:
             QString("Yes"));
     }
 
-    void captionsFitAtDesktopFonts_data() {
-        QTest::addColumn<int>("points");
-        for (int points : {8, 10, 12, 14, 16})
-            QTest::addRow("%d pt", points) << points;
-    }
+    void captionsFitAtDesktopFonts_data() { AddDesktopFontRows(); }
     void captionsFitAtDesktopFonts() {
         QFETCH(int, points);
-        struct TRestoreFont {
-            QFont Font = QApplication::font();
-            ~TRestoreFont() { QApplication::setFont(Font); }
-        } restore;
-        QFont desktop("DejaVu Sans");
-        desktop.setPointSize(points);
-        QApplication::setFont(desktop);
+        const TDesktopFont desktop(points);
         std::unique_ptr<TMessageForm> form(
             CreateMessageDialogEx("Really delete all field definitions?", dkConfirmation,
                                   {dbYes, dbNo, dbNoToAll, dbYesToAll}, dbNo, true, 0));
@@ -162,11 +152,7 @@ private slots:
         QVERIFY(message->width() >= message->sizeHint().width());
         QVERIFY(message->height() >= message->heightForWidth(message->width()));
         for (QPushButton* button : form->findChildren<QPushButton*>()) {
-            const int margin =
-                button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
-            QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) + 2 * margin <=
-                         button->width(),
-                     qPrintable(button->text()));
+            QVERIFY2(CaptionWidth(*button) <= button->width(), qPrintable(button->text()));
             QVERIFY2(button->fontMetrics().height() <= button->height(),
                      qPrintable(button->text()));
         }

@@ -1,21 +1,57 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// Helpers shared by the main-window tests: answering the modal dialogs, reading their texts,
-// finding the open popup menu.
+// Helpers shared by the main-window tests: finding the window's controls, answering the modal
+// dialogs, reading their texts, finding the open popup menu, stepping through a run.
 
 #include "controls/VxModal.h"
 #include "tests/support/DialogSupport.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QByteArray>
 #include <QDialog>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
+#include <functional>
 #include <vector>
+
+/// The child of parent named name; a test that names a control the window lacks cannot go on.
+template <class T> T* NamedChild(const QWidget& parent, const char* name) {
+    T* child = parent.findChild<T*>(name);
+    if (!child)
+        qFatal("no child %s", name);
+    return child;
+}
+
+/// The whole content of a file; empty when it cannot be read.
+inline QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+/// Calls back in each pass through the event loop that a run makes after every 100 records,
+/// with the number of the pass: a zero timer fires once per pass.
+class TRunPasses {
+public:
+    explicit TRunPasses(std::function<void(int)> onPass) {
+        FTimer.setInterval(0);
+        QObject::connect(&FTimer, &QTimer::timeout, [this, onPass] { onPass(++FPasses); });
+        FTimer.start();
+    }
+    int Passes() const { return FPasses; }
+
+private:
+    QTimer FTimer;
+    int FPasses = 0;
+};
 
 /// One dialog that was shown while a TDialogAnswerer was installed.
 struct TShownDialog {

@@ -16,17 +16,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <functional>
 #include <memory>
 
 namespace {
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
 
 /// True when this process has path open.
 bool IsOpen(const QString& path) {
@@ -37,22 +29,6 @@ bool IsOpen(const QString& path) {
             return true;
     return false;
 }
-
-/// Calls back in each pass through the event loop that a run makes after every 100 records,
-/// with the number of the pass: a zero timer fires once per pass.
-class TRunPasses {
-public:
-    explicit TRunPasses(std::function<void(int)> onPass) {
-        FTimer.setInterval(0);
-        QObject::connect(&FTimer, &QTimer::timeout, [this, onPass] { onPass(++FPasses); });
-        FTimer.start();
-    }
-    int Passes() const { return FPasses; }
-
-private:
-    QTimer FTimer;
-    int FPasses = 0;
-};
 
 } // namespace
 
@@ -162,12 +138,7 @@ private slots:
     }
 
 private:
-    template <class T> T* Child(const char* name) const {
-        T* child = F->findChild<T*>(name);
-        if (!child)
-            qFatal("no child %s", name);
-        return child;
-    }
+    template <class T> T* Child(const char* name) const { return NamedChild<T>(*F, name); }
     void SetFileOutput(const QString& path) {
         QTest::mouseClick(Child<QRadioButton>("VxRadioBtnFile"), Qt::LeftButton);
         Child<QLineEdit>("EditFileName")->setText(path);

@@ -64,12 +64,7 @@ struct TProgram {
             qFatal("main window not active");
     }
 
-    template <class T> T* Child(const char* name) const {
-        T* child = Main->findChild<T*>(name);
-        if (!child)
-            qFatal("no child %s", name);
-        return child;
-    }
+    template <class T> T* Child(const char* name) const { return NamedChild<T>(*Main, name); }
     QLineEdit* Edit(const char* name) const { return Child<QLineEdit>(name); }
 
     std::unique_ptr<TFormMain> Main;

@@ -17,6 +17,7 @@
 #include "mainwindow/Tabbit_MW.h"
 #include "platform/HelpViewer.h"
 #include "platform/Latin1.h"
+#include "tests/support/DesktopFont.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -55,13 +56,6 @@ enum TMenuItem {
     miDate = 14,
 };
 
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
-
 /// Records the help commands instead of showing help.
 class TRecordingViewer : public THelpViewer {
 public:
@@ -75,22 +69,6 @@ public:
     std::vector<std::string> Files;
     std::vector<THelpCommand> Commands;
     std::vector<unsigned long> Data;
-};
-
-/// Calls back in each pass through the event loop that a run makes after every 100 records,
-/// with the number of the pass: a zero timer fires once per pass.
-class TRunPasses {
-public:
-    explicit TRunPasses(std::function<void(int)> onPass) {
-        FTimer.setInterval(0);
-        QObject::connect(&FTimer, &QTimer::timeout, [this, onPass] { onPass(++FPasses); });
-        FTimer.start();
-    }
-    int Passes() const { return FPasses; }
-
-private:
-    QTimer FTimer;
-    int FPasses = 0;
 };
 
 } // namespace
@@ -169,12 +147,7 @@ private slots:
     void memoOffersItsLinesAsText();
 
 private:
-    template <class T> T* Child(const char* name) const {
-        T* child = F->findChild<T*>(name);
-        if (!child)
-            qFatal("no child %s", name);
-        return child;
-    }
+    template <class T> T* Child(const char* name) const { return NamedChild<T>(*F, name); }
     TStringGrid* Grid() const { return Child<TStringGrid>("StringGrid1"); }
     QPoint CellCenter(int col, int row) const;
     void RightClick(int col, int row);
@@ -1341,20 +1314,12 @@ void TestMainWindow::helpButtonPrefersTheContentsFile() {
 // The desktop's font
 
 void TestMainWindow::textsFitAtDesktopFonts_data() {
-    QTest::addColumn<int>("points");
-    for (int points : {8, 10, 12, 14, 16})
-        QTest::addRow("%d pt", points) << points;
+    AddDesktopFontRows();
 }
 
 void TestMainWindow::textsFitAtDesktopFonts() {
     QFETCH(int, points);
-    struct TRestoreFont {
-        QFont Font = QApplication::font();
-        ~TRestoreFont() { QApplication::setFont(Font); }
-    } restore;
-    QFont desktop("DejaVu Sans");
-    desktop.setPointSize(points);
-    QApplication::setFont(desktop);
+    const TDesktopFont desktop(points);
     F = std::make_unique<TFormMain>();
     F->show();
     QVERIFY(QTest::qWaitForWindowExposed(F.get()));
@@ -1381,13 +1346,8 @@ void TestMainWindow::textsFitAtDesktopFonts() {
         check(label, label->sizeHint());
     for (QRadioButton* radio : F->findChildren<QRadioButton*>())
         check(radio, radio->sizeHint());
-    // A push button's hint has a minimum width of the style's beyond its text; the text with
-    // the style's margins is what has to fit.
-    for (QPushButton* button : F->findChildren<QPushButton*>()) {
-        const int margin = button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
-        check(button, QSize(button->fontMetrics().horizontalAdvance(button->text()) + 2 * margin,
-                            button->sizeHint().height()));
-    }
+    for (QPushButton* button : F->findChildren<QPushButton*>())
+        check(button, QSize(CaptionWidth(*button), button->sizeHint().height()));
     for (QLineEdit* edit : F->findChildren<QLineEdit*>())
         check(edit, QSize(0, edit->sizeHint().height()));
     check(Child<TGauge>("Gauge1"), QSize(0, F->fontMetrics().height()));

@@ -7,6 +7,7 @@
 #include "platform/HelpViewer.h"
 #include "platform/Latin1.h"
 #include "store/VxIni.h"
+#include "tests/support/DesktopFont.h"
 #include "tests/support/DialogSupport.h"
 
 #include <QAbstractButton>
@@ -103,6 +104,14 @@ public:
             }
         });
         return ShowModal(form);
+    }
+
+    /// Shows a dialog that found nothing it could list: its list is empty, Escape leaves it.
+    int RunWithEmptyList(TFormManage& form) {
+        return Run(form, [&] {
+            QVERIFY(Names(form).isEmpty());
+            Escape(form);
+        });
     }
 
 private:
@@ -373,11 +382,7 @@ private slots:
         QVERIFY(QDir().mkdir(ini.Path()));
         TFormManage form;
         TSession user;
-        const int result = user.Run(form, [&] {
-            QVERIFY(Names(form).isEmpty());
-            Escape(form);
-        });
-        QCOMPARE(result, int(mrCancel));
+        QCOMPARE(user.RunWithEmptyList(form), int(mrCancel));
         QCOMPARE(user.Errors.size(), 1);
     }
 
@@ -404,11 +409,7 @@ private slots:
         }
         TFormManage form;
         TSession user;
-        const int result = user.Run(form, [&] {
-            QVERIFY(Names(form).isEmpty());
-            Escape(form);
-        });
-        QCOMPARE(result, int(mrCancel));
+        QCOMPARE(user.RunWithEmptyList(form), int(mrCancel));
         QCOMPARE(user.Errors, QStringList{message});
     }
 
@@ -435,31 +436,19 @@ private slots:
                  QString("Manage record definitions"));
     }
 
-    void captionsFitAtDesktopFonts_data() {
-        QTest::addColumn<int>("points");
-        for (int points : {8, 12, 16})
-            QTest::addRow("%d pt", points) << points;
-    }
+    void captionsFitAtDesktopFonts_data() { AddDesktopFontRows({8, 12, 16}); }
     void captionsFitAtDesktopFonts() {
         QFETCH(int, points);
-        struct TRestoreFont {
-            QFont Font = QApplication::font();
-            ~TRestoreFont() { QApplication::setFont(Font); }
-        } restore;
-        QFont desktop("DejaVu Sans");
-        desktop.setPointSize(points);
-        QApplication::setFont(desktop);
+        const TDesktopFont desktop(points);
         const TIniFile ini;
         TFormManage form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         // The list's room grows with the font; every button shows its whole caption.
-        QVERIFY(List(form).width() >= FormScale(desktop).Horz(240));
-        QVERIFY(List(form).height() >= FormScale(desktop).Vert(180));
+        QVERIFY(List(form).width() >= FormScale(desktop.Font()).Horz(240));
+        QVERIFY(List(form).height() >= FormScale(desktop.Font()).Vert(180));
         for (QPushButton* button : form.findChildren<QPushButton*>())
-            QVERIFY2(button->width() >= button->sizeHint().width() &&
-                         button->height() >= button->sizeHint().height(),
-                     qPrintable(button->text()));
+            QVERIFY2(FitsSizeHint(*button), qPrintable(button->text()));
         form.hide();
     }
 };
