@@ -139,8 +139,12 @@ public:
         if (FDone)
             return;
         FDone = true;
-        FAbort->setEnabled(false);
+        // Start is enabled before Abort is disabled, and takes over Abort's focus: otherwise
+        // the focus would pass on to Help, and the key that started the run would open it.
         FStart->setEnabled(true);
+        if (FAbort->hasFocus())
+            FStart->setFocus(Qt::OtherFocusReason);
+        FAbort->setEnabled(false);
         if (FMemoUpdating)
             FMemo->EndUpdate();
         FGauge->Refresh();

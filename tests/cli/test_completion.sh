@@ -48,6 +48,7 @@ printf '[RecordDefs]\r\nshort list=/N\r\nsemicolons=/F=3,#59\r\nother=/C\r\n' >"
 expect "names" "$(lines 'semicolons' 'short list')" "$(completions "$gen" --ini "$ini" --load s)"
 expect "names with =" "short list" "$(completions "$gen" --ini = "$ini" -q --load = sh)"
 expect "names in one word" "semicolons" "$(completions "$gen" "--ini=$ini" --load=se)"
+expect "names in other letter case" "$(lines 'semicolons' 'short list')" "$(completions "$gen" --ini "$ini" --load S)"
 expect "escaped blank" "short list" "$(completions "$gen" --ini "$ini" --load 'short\ l')"
 expect "no settings file" "" "$(completions "$gen" --ini "$tmp/absent.ini" --load '')"
 

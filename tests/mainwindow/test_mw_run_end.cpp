@@ -7,6 +7,7 @@
 #include "mainwindow/Gauge.h"
 #include "mainwindow/Tabbit_MW.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -79,6 +80,43 @@ private slots:
         QCOMPARE(bytes.size(), 300 * (recordSize + 2));
         QCOMPARE(bytes.count('\n'), 300);
         QVERIFY(!IsOpen(path));
+    }
+
+    void keyboardRunLeavesTheFocusOnStart_data() {
+        QTest::addColumn<bool>("abort");
+        QTest::newRow("run to its end") << false;
+        QTest::newRow("aborted") << true;
+    }
+    // Space on Start, then (for an abort) Space on Abort, which has the focus during the
+    // run: afterwards the focus is back on Start, so a further Space starts another run
+    // rather than opening the help.
+    void keyboardRunLeavesTheFocusOnStart() {
+        QFETCH(bool, abort);
+        F->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(F.get()));
+        F->SetCells(1, 1, "numeric (0..9)");
+        F->SetCells(2, 1, "5");
+        SetFileOutput(FTemp->filePath("keys.txt"));
+        Child<QLineEdit>("VxNumEditRecords")->setText("1000");
+        auto* start = Child<QPushButton>("ButtonStart");
+        auto* abortButton = Child<QPushButton>("ButtonAbort");
+        start->setFocus();
+        bool abortFocusedDuringRun = false;
+        {
+            TRunPasses passes([&](int pass) {
+                if (pass != 2)
+                    return;
+                abortFocusedDuringRun = abortButton->hasFocus();
+                if (abort)
+                    QTest::keyClick(abortButton, Qt::Key_Space);
+            });
+            QTest::keyClick(start, Qt::Key_Space);
+        }
+        QVERIFY(abortFocusedDuringRun);
+        QCOMPARE(ReadAll(FTemp->filePath("keys.txt")).size(), (abort ? 200 : 1000) * 7);
+        QVERIFY(start->isEnabled());
+        QVERIFY(!abortButton->isEnabled());
+        QCOMPARE(QApplication::focusWidget(), start);
     }
 
     void closingDuringARunAbortsItThenCloses() {
