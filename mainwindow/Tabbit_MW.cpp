@@ -273,8 +273,10 @@ void TFormMain::CreateControls() {
     // grid then gives up rows for it, down to three, as when the window is made lower.
     QSize minimum = designSize;
     if (const QScreen* s = QGuiApplication::primaryScreen()) {
+        // The window manager's frame is not known before the window is shown: room is left
+        // for a title bar above and as much again for the frame's lower edge and borders.
         const int room = s->availableGeometry().height() -
-                         style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+                         2 * style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
         const int spare = FScale.Vert(139) - 4 * FScale.Vert(18);
         const int excess = designSize.height() - room;
         if (excess > 0)
