@@ -665,8 +665,12 @@ char* TVxRecordPlan::WriteLanes(char* out, const TStep& step, std::size_t count,
     return out + count;
 }
 
-std::size_t TVxRecordPlan::TableEntry(const TDateTable& table, std::uint32_t bound,
-                                      std::uint32_t& state) {
+namespace {
+
+/// The entry of the next drawn date in a date table whose month lengths are days: the three
+/// draws of a date, from state (advanced past them), without a branch.
+inline std::size_t TableEntryOf(const std::uint8_t* days, std::uint32_t bound,
+                                std::uint32_t& state) {
     // The three states of a date, each straight from the first, so that none waits for
     // another: s(k) = M^k * s + (M^(k-1) + ... + 1) * c.
     constexpr std::uint32_t M = RandomMultiplier;
@@ -679,8 +683,15 @@ std::size_t TVxRecordPlan::TableEntry(const TDateTable& table, std::uint32_t bou
         static_cast<std::size_t>(((static_cast<std::uint64_t>(s1) * bound) >> 32) * 12 +
                                  ((static_cast<std::uint64_t>(s2) * 12) >> 32));
     const std::size_t day =
-        static_cast<std::size_t>((static_cast<std::uint64_t>(s3) * table.Days[month]) >> 32);
+        static_cast<std::size_t>((static_cast<std::uint64_t>(s3) * days[month]) >> 32);
     return month * 31 + day;
+}
+
+} // namespace
+
+std::size_t TVxRecordPlan::TableEntry(const TDateTable& table, std::uint32_t bound,
+                                      std::uint32_t& state) {
+    return TableEntryOf(table.Days.data(), bound, state);
 }
 
 const char* TVxRecordPlan::TableText(const TOp& op, std::uint32_t& state) const {
@@ -780,12 +791,49 @@ TVxRecordPlan::TWritten TVxRecordPlan::WriteRecords(char* out, std::uint64_t rec
         const std::size_t width = static_cast<std::size_t>(FMaxRecordBytes);
         const std::size_t dateWidth = FDateFormat ? FDateFormat->MaxWidth() : 0;
         std::vector<char> date(dateWidth);
+        // When every date has a table and a width of 8 to 16, the dates' places, tables and
+        // jumps are copied into one plain array: the loop that fills them then reads nothing
+        // that its stores into the output could change, and runs a quarter faster.
+        struct TTabledDate {
+            std::uint64_t Record;
+            std::size_t Lane;
+            const char* Texts;
+            const std::uint8_t* Days;
+            std::size_t Stride;
+            std::uint32_t Bound;
+            TVxJump Jump;
+        };
+        std::vector<TTabledDate> tabled;
+        if (dateWidth >= 8 && dateWidth <= 16 &&
+            std::all_of(FGroupDates.begin(), FGroupDates.end(),
+                        [&](const TGroupDate& place) { return FOps[place.Op].Table >= 0; })) {
+            for (const TGroupDate& place : FGroupDates) {
+                const TOp& op = FOps[place.Op];
+                const TDateTable& table = FDateTables[static_cast<std::size_t>(op.Table)];
+                tabled.push_back({place.Record, place.Lane, table.Texts.data(), table.Days.data(),
+                                  table.Stride, op.Bound, place.Jump});
+            }
+        }
         while (written.Records < records) {
             std::uint64_t n = std::min(FGroup, records - written.Records);
             char* const start = p;
             WriteLanes(p, step, static_cast<std::size_t>(n) * width, n * FDraws, s);
+            for (const TTabledDate& d : tabled) {
+                if (d.Record >= n) {
+                    break;
+                }
+                std::uint32_t t = d.Jump(s);
+                const char* const text = d.Texts + TableEntryOf(d.Days, d.Bound, t) * d.Stride;
+                // Two overlapping words through locals copy the date without a call.
+                std::uint64_t head;
+                std::uint64_t tail;
+                std::memcpy(&head, text, 8);
+                std::memcpy(&tail, text + dateWidth - 8, 8);
+                std::memcpy(start + d.Lane, &head, 8);
+                std::memcpy(start + d.Lane + dateWidth - 8, &tail, 8);
+            }
             for (const TGroupDate& place : FGroupDates) {
-                if (place.Record >= n) {
+                if (place.Record >= n || !tabled.empty()) {
                     break;
                 }
                 std::uint32_t t = place.Jump(s);
