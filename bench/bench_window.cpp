@@ -3,7 +3,7 @@
 // platform presses Start for the example definition (five digits and a semicolon) into a
 // file, and into the memo; tabbit-gen produces the same records. Prints the best of five
 // wall times of each and their ratios.
-#include "mainwindow/Tabbit_MW.h"
+#include "mainwindow/MainWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

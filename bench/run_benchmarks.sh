@@ -12,16 +12,16 @@ bin=$build/bin
 
 bash "$(dirname "${BASH_SOURCE[0]}")/gen_vs_floor.sh" "$build"
 
-if [ -x "$bin/bench_getrecord" ]; then
+if [ -x "$bin/bench_get_record" ]; then
     echo
     echo "== GetRecord microbenchmarks"
-    "$bin/bench_getrecord"
+    "$bin/bench_get_record"
 fi
 
-if [ -x "$bin/bench_vxini" ]; then
+if [ -x "$bin/bench_settings_file" ]; then
     echo
     echo "== Settings-file engine: loading and rewriting large files"
-    "$bin/bench_vxini"
+    "$bin/bench_settings_file"
 fi
 
 if [ -x "$bin/bench_window" ]; then

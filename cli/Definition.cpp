@@ -2,9 +2,9 @@
 #include "cli/Definition.h"
 
 #include "cli/Utf8.h"
-#include "engine/Vxparse.h"
+#include "engine/CommandLanguage.h"
 #include "platform/AppPaths.h"
-#include "store/VxIni.h"
+#include "store/SettingsFile.h"
 
 #include <cerrno>
 #include <cstdio>

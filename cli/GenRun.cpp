@@ -4,9 +4,9 @@
 #include "cli/Progress.h"
 #include "cli/Utf8.h"
 #include "engine/Exceptions.h"
-#include "engine/VxProducer.h"
-#include "engine/VxRandom.h"
-#include "engine/Vxparse.h"
+#include "engine/Producer.h"
+#include "engine/RandomSource.h"
+#include "engine/CommandLanguage.h"
 #include "platform/OutFile.h"
 
 #include <algorithm>

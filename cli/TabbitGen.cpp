@@ -6,8 +6,8 @@
 #include "cli/GenRun.h"
 #include "cli/Utf8.h"
 #include "engine/Exceptions.h"
-#include "engine/VxDates.h"
-#include "engine/Vxparse.h"
+#include "engine/Dates.h"
+#include "engine/CommandLanguage.h"
 #include "platform/Regional.h"
 
 #include <cerrno>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "engine/VxDates.h"
+#include "engine/Dates.h"
 
 #include <QLocale>
 #include <QString>

@@ -133,5 +133,5 @@ convert "$tmp/die.png" -alpha extract -threshold 50% -background '#707070' -alph
 convert "$tmp/sheet.png" \
     "$tmp/shadow.png" -geometry +57+59 -composite \
     "$tmp/die.png" -geometry +54+56 -composite \
-    -channel A -threshold 50% +channel -dither None -colors 16 PNG8:about/Image2.png
+    -channel A -threshold 50% +channel -dither None -colors 16 PNG8:dialogs/resources/Image2.png
 

@@ -2,9 +2,9 @@
 #pragma once
 
 #include "engine/Exceptions.h"
-#include "engine/VxDates.h"
-#include "engine/VxRandom.h"
-#include "engine/Vxparse.h"
+#include "engine/Dates.h"
+#include "engine/RandomSource.h"
+#include "engine/CommandLanguage.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "engine/Exceptions.h"
-#include "engine/VxDates.h"
-#include "engine/VxRandom.h"
-#include "engine/Vxparse.h"
+#include "engine/Dates.h"
+#include "engine/RandomSource.h"
+#include "engine/CommandLanguage.h"
 
 #include <gtest/gtest.h>
 

@@ -12,7 +12,7 @@
 // - SplitString's pieces joined with the separator give the text again.
 
 #include "engine/Exceptions.h"
-#include "engine/Vxparse.h"
+#include "engine/CommandLanguage.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 #include <algorithm>

@@ -16,8 +16,8 @@
 // - a format without format characters, quotes or separators is copied unchanged.
 
 #include "engine/Exceptions.h"
-#include "engine/VxDates.h"
-#include "engine/Vxparse.h"
+#include "engine/Dates.h"
+#include "engine/CommandLanguage.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 #include <algorithm>

@@ -17,11 +17,11 @@
 //   the same failure with the same Seed afterwards.
 
 #include "engine/Exceptions.h"
-#include "engine/VxDates.h"
-#include "engine/VxProducer.h"
-#include "engine/VxRandom.h"
-#include "engine/VxRecordPlan.h"
-#include "engine/Vxparse.h"
+#include "engine/Dates.h"
+#include "engine/Producer.h"
+#include "engine/RandomSource.h"
+#include "engine/RecordPlan.h"
+#include "engine/CommandLanguage.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 #include <algorithm>

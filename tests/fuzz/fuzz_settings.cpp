@@ -15,8 +15,8 @@
 //   byte-identical to the first.
 
 #include "engine/Exceptions.h"
-#include "engine/Vxparse.h"
-#include "store/VxIni.h"
+#include "engine/CommandLanguage.h"
+#include "store/SettingsFile.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 #include <algorithm>

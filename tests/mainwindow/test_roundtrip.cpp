@@ -3,9 +3,9 @@
 // definition: random field lists and settings put into the real window, written with
 // BuildCommandString and parsed with TVxRndParser, give back every field and setting and
 // the same argument count.
-#include "engine/Vxparse.h"
-#include "mainwindow/RadioGroup.h"
-#include "mainwindow/Tabbit_MW.h"
+#include "engine/CommandLanguage.h"
+#include "widgets/RadioGroup.h"
+#include "mainwindow/MainWindow.h"
 #include "platform/Latin1.h"
 
 #include <QLineEdit>

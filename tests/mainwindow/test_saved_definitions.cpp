@@ -3,19 +3,19 @@
 // manage dialog and about box, as the program creates them, driven through their buttons:
 // saving, restarting, loading, renaming and deleting, stored strings the window refuses,
 // tabbit-gen on a definition saved in the window, and the faults the window survives.
-#include "MwTestSupport.h"
+#include "MainWindowTestSupport.h"
 
-#include "about/Vx_About2.h"
+#include "dialogs/AboutBox.h"
 #include "engine/Exceptions.h"
-#include "engine/VxDates.h"
-#include "engine/VxRandom.h"
-#include "engine/Vxparse.h"
-#include "mainwindow/RadioGroup.h"
-#include "mainwindow/StringGrid.h"
-#include "mainwindow/Tabbit_MW.h"
+#include "engine/Dates.h"
+#include "engine/RandomSource.h"
+#include "engine/CommandLanguage.h"
+#include "widgets/RadioGroup.h"
+#include "widgets/StringGrid.h"
+#include "mainwindow/MainWindow.h"
 #include "platform/Latin1.h"
-#include "store/Tabbit_Mg.h"
-#include "store/VxIni.h"
+#include "dialogs/ManageDialog.h"
+#include "store/SettingsFile.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,0 +1,128 @@
+// SPDX-License-Identifier: MIT
+// Bytes per second of the record plan, per field type and for the two reference
+// definitions, with the vector writer and the portable one, and of the producer on one and
+// on all threads. Compare with bench_get_record, which makes the same records one string at
+// a time.
+
+#include "engine/Dates.h"
+#include "engine/Producer.h"
+#include "engine/RecordPlan.h"
+#include "engine/CommandLanguage.h"
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string DigitsDefinition = "/N=5 /F=1,#59 /E=U";
+const std::string MixedDefinition =
+    "/N=8 /C=4 /S=6 /L=10 /H=8 /B=1 /F=1,#59 /U=5,#65#66#67 /A=4 /Y=1990,2020 /E=U";
+
+/// Fills a buffer of about 1 MiB with records again and again.
+void RunPlan(benchmark::State& state, const std::string& definition, bool portable,
+             const std::string& dateFormat = "yyyy-mm-dd") {
+    SystemDateFormat = dateFormat;
+    TVxRndParser parser;
+    parser.Parse(definition);
+    TVxRecordPlan::ForcePortable(portable);
+    if (!portable && !TVxRecordPlan::VectorPathAvailable()) {
+        state.SkipWithError("no vector writer on this processor");
+        return;
+    }
+    const TVxRecordPlan plan(parser, true);
+    const std::uint64_t records = std::max<std::uint64_t>(1, (1 << 20) / plan.MaxRecordBytes());
+    std::vector<char> buffer(records * plan.MaxRecordBytes() + TVxRecordPlan::WriteSlack);
+    std::vector<std::size_t> marks;
+    std::uint32_t seed = 1;
+    std::int64_t bytes = 0;
+    std::int64_t items = 0;
+    for (auto _ : state) {
+        const TVxRecordPlan::TWritten written =
+            plan.WriteRecords(buffer.data(), records, seed, 0, marks);
+        bytes += static_cast<std::int64_t>(written.Bytes);
+        items += static_cast<std::int64_t>(written.Records);
+        benchmark::DoNotOptimize(buffer.data());
+        benchmark::ClobberMemory();
+    }
+    TVxRecordPlan::ForcePortable(false);
+    state.SetBytesProcessed(bytes);
+    state.SetItemsProcessed(items);
+}
+
+/// The producer handing 100 MB or so of records to a sink that only looks at them.
+void RunProducer(benchmark::State& state, const std::string& definition, unsigned threads) {
+    SystemDateFormat = "yyyy-mm-dd";
+    TVxRndParser parser;
+    parser.Parse(definition);
+    TVxProducer producer(parser, true);
+    producer.SetThreads(threads);
+    const std::uint64_t count = 2000000;
+    std::int64_t bytes = 0;
+    for (auto _ : state) {
+        producer.Run(1, 0, count, [&](const TVxPiece& piece) {
+            bytes += static_cast<std::int64_t>(piece.Size);
+            benchmark::DoNotOptimize(piece.Data[0]);
+            return true;
+        });
+    }
+    state.SetBytesProcessed(bytes);
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * count));
+}
+
+struct TFieldCase {
+    const char* Name;
+    std::string Definition;
+    std::string DateFormat = "yyyy-mm-dd";
+};
+
+void RegisterPlanBenchmarks() {
+    const std::vector<TFieldCase> cases = {
+        {"Digits5", DigitsDefinition},
+        {"Mixed", MixedDefinition},
+        {"Numeric20", "/N=20 /E=U"},
+        {"Hex20", "/H=20 /E=U"},
+        {"Capital20", "/C=20 /E=U"},
+        {"Letter20", "/L=20 /E=U"},
+        {"LetterUser20", "/D=\xE4\xF6\xFC /A=20 /E=U"},
+        {"RandomString20", "/U=20,#120#97#113 /E=U"},
+        {"Binary20", "/X=20 /E=U"},
+        {"Fixed100", "/F=10,abcdefghij /E=U"},
+        {"Numeric3000", "/N=3000 /E=U"},
+        {"Date", "/Y=1900,2100 /E=U"},
+        {"DateNames", "/Y=1900,2100 /E=U", "dddd, d. mmmm yyyy"},
+    };
+    for (const TFieldCase& c : cases) {
+        for (const bool portable : {false, true}) {
+            const std::string name =
+                std::string("BM_Plan/") + c.Name + (portable ? "/portable" : "/vector");
+            benchmark::RegisterBenchmark(name.c_str(), [c, portable](benchmark::State& state) {
+                RunPlan(state, c.Definition, portable, c.DateFormat);
+            });
+        }
+    }
+    for (const unsigned threads : {1u, 0u}) {
+        const std::string suffix = threads == 1 ? "/threads:1" : "/threads:all";
+        benchmark::RegisterBenchmark(
+            ("BM_Producer/Digits5" + suffix).c_str(),
+            [threads](benchmark::State& state) { RunProducer(state, DigitsDefinition, threads); })
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+        benchmark::RegisterBenchmark(
+            ("BM_Producer/Mixed" + suffix).c_str(),
+            [threads](benchmark::State& state) { RunProducer(state, MixedDefinition, threads); })
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    RegisterPlanBenchmarks();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

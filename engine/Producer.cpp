@@ -1,0 +1,328 @@
+// SPDX-License-Identifier: MIT
+#include "engine/Producer.h"
+
+#include "engine/Dates.h"
+#include "engine/RandomSource.h"
+#include "engine/RecordPlan.h"
+#include "engine/CommandLanguage.h"
+
+#include <sched.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+/// The most bytes a buffer grows to so that it holds the records of one piece; beyond it,
+/// pieces end when the buffer is full, still on a record boundary.
+constexpr std::uint64_t MaxPieceBytes = std::uint64_t{16} << 20;
+/// The most worker threads of a run, whatever is asked for: each holds a few buffers.
+constexpr unsigned MaxWorkers = 64;
+/// Buffers per worker thread: one being filled while the other waits to be handed over.
+constexpr std::uint64_t SlotsPerWorker = 2;
+
+/// Hands the records of one filled buffer to the sink, in pieces that end every
+/// recordsPerPiece records (at the marks) and at the end of the buffer. Counts the records
+/// handed over in delivered; false when the sink asked to stop.
+bool Deliver(const TVxProducer::TSink& sink, const char* data, std::size_t bytes,
+             std::uint64_t records, const std::vector<std::size_t>& marks,
+             std::uint64_t recordsPerPiece, std::uint64_t& delivered) {
+    std::size_t from = 0;
+    std::uint64_t handed = 0;
+    for (const std::size_t mark : marks) {
+        if (handed + recordsPerPiece > records) {
+            break;
+        }
+        handed += recordsPerPiece;
+        delivered += recordsPerPiece;
+        if (!sink(TVxPiece{data + from, mark - from, recordsPerPiece, mark - from})) {
+            return false;
+        }
+        from = mark;
+    }
+    if (handed < records) {
+        delivered += records - handed;
+        return sink(TVxPiece{data + from, bytes - from, records - handed, bytes - from});
+    }
+    return true;
+}
+
+/// A buffer of records produced by a worker and waiting to be handed over.
+struct TSlot {
+    std::vector<char> Data;
+    std::vector<std::size_t> Marks;
+    TVxRecordPlan::TWritten Written;
+    bool Ready = false;
+};
+
+/// The workers of one parallel run and what they share. Chunk c (records c * ChunkRecords
+/// on) is produced by worker c % Workers into its slot (c / Workers) % SlotsPerWorker, once
+/// the chunk that slot held before has been handed over.
+class TParallelRun {
+public:
+    TParallelRun(const TVxRecordPlan& plan, std::uint32_t seed, std::uint64_t first,
+                 std::uint64_t count, std::uint64_t chunkRecords, std::uint64_t recordsPerPiece,
+                 unsigned workers)
+        : FPlan(plan), FSeed(seed), FFirst(first), FCount(count), FChunkRecords(chunkRecords),
+          FRecordsPerPiece(recordsPerPiece), FWorkers(workers),
+          FChunks((count + chunkRecords - 1) / chunkRecords),
+          FSlots(std::size_t{workers} * SlotsPerWorker) {
+        const std::size_t bytes = static_cast<std::size_t>(chunkRecords * plan.MaxRecordBytes()) +
+                                  TVxRecordPlan::WriteSlack;
+        for (TSlot& slot : FSlots) {
+            slot.Data.resize(bytes);
+            if (recordsPerPiece != 0) {
+                slot.Marks.reserve(static_cast<std::size_t>(chunkRecords / recordsPerPiece));
+            }
+        }
+    }
+    TParallelRun(const TParallelRun&) = delete;
+    TParallelRun& operator=(const TParallelRun&) = delete;
+
+    /// Stops and joins the workers on every way out, the sink's exceptions included.
+    ~TParallelRun() {
+        {
+            const std::lock_guard lock(FMutex);
+            FStop = true;
+        }
+        FChanged.notify_all();
+        for (std::thread& thread : FThreads) {
+            thread.join();
+        }
+    }
+
+    /// Hands every chunk over in order, counting the records in delivered as they go (so
+    /// that it is right when a failed record or the sink's own exception ends the run). A
+    /// failed record is raised after the records before it.
+    void Run(const TVxProducer::TSink& sink, std::uint64_t& delivered) {
+        FThreads.reserve(FWorkers);
+        for (unsigned w = 0; w < FWorkers; ++w) {
+            FThreads.emplace_back([this, w] { Work(w); });
+        }
+        for (std::uint64_t c = 0; c < FChunks; ++c) {
+            TSlot& slot = SlotOf(c);
+            {
+                std::unique_lock lock(FMutex);
+                FChanged.wait(lock, [&] { return slot.Ready; });
+            }
+            const bool goOn =
+                Deliver(sink, slot.Data.data(), slot.Written.Bytes, slot.Written.Records,
+                        slot.Marks, FRecordsPerPiece, delivered);
+            if (!goOn) {
+                return;
+            }
+            if (slot.Written.Error) {
+                std::rethrow_exception(slot.Written.Error);
+            }
+            {
+                const std::lock_guard lock(FMutex);
+                slot.Ready = false;
+                FConsumed = c + 1;
+            }
+            FChanged.notify_all();
+        }
+    }
+
+private:
+    TSlot& SlotOf(std::uint64_t chunk) {
+        return FSlots[static_cast<std::size_t>(chunk % FWorkers +
+                                               chunk / FWorkers % SlotsPerWorker * FWorkers)];
+    }
+
+    void Work(unsigned worker) {
+        for (std::uint64_t c = worker; c < FChunks; c += FWorkers) {
+            TSlot& slot = SlotOf(c);
+            {
+                std::unique_lock lock(FMutex);
+                FChanged.wait(lock,
+                              [&] { return FStop || c < FConsumed + FWorkers * SlotsPerWorker; });
+                // A chunk after one that failed is never handed over.
+                if (FStop || c > FFailed) {
+                    return;
+                }
+            }
+            const std::uint64_t record = FFirst + c * FChunkRecords;
+            std::uint32_t state = JumpAhead(FSeed, record * FPlan.Draws());
+            slot.Marks.clear();
+            slot.Written = FPlan.WriteRecords(slot.Data.data(),
+                                              std::min(FChunkRecords, FCount - c * FChunkRecords),
+                                              state, FRecordsPerPiece, slot.Marks);
+            {
+                const std::lock_guard lock(FMutex);
+                slot.Ready = true;
+                if (slot.Written.Error) {
+                    FFailed = std::min(FFailed, c);
+                }
+            }
+            FChanged.notify_all();
+        }
+    }
+
+    const TVxRecordPlan& FPlan;
+    const std::uint32_t FSeed;
+    const std::uint64_t FFirst;
+    const std::uint64_t FCount;
+    const std::uint64_t FChunkRecords;
+    const std::uint64_t FRecordsPerPiece;
+    const unsigned FWorkers;
+    const std::uint64_t FChunks;
+    std::vector<TSlot> FSlots;
+    std::vector<std::thread> FThreads;
+    std::mutex FMutex;
+    std::condition_variable FChanged;
+    bool FStop = false;
+    std::uint64_t FConsumed = 0;
+    std::uint64_t FFailed = UINT64_MAX;
+};
+
+} // namespace
+
+unsigned TVxProducer::UsableProcessors() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) == 0) {
+        const int count = CPU_COUNT(&set);
+        if (count > 0) {
+            return static_cast<unsigned>(count);
+        }
+    }
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+TVxProducer::TVxProducer(const TVxRndParser& parser, bool toFile)
+    : FParser(parser), FToFile(toFile) {}
+
+void TVxProducer::SetThreads(unsigned threads) {
+    FThreads = threads;
+}
+
+void TVxProducer::SetRecordsPerPiece(std::uint64_t records) {
+    FRecordsPerPiece = records;
+}
+
+void TVxProducer::SetBufferBytes(std::size_t bytes) {
+    FBufferBytes = std::max<std::size_t>(bytes, 1);
+}
+
+std::uint64_t TVxProducer::Run(std::uint32_t seed, std::uint64_t first, std::uint64_t count,
+                               const TSink& sink) {
+    const TVxRecordPlan plan(FParser, FToFile);
+    std::uint64_t delivered = 0;
+    // Whatever way Run ends, Seed is the state after the last record handed over.
+    std::uint64_t base = first;
+    struct TSeedAfter {
+        const TVxRecordPlan& Plan;
+        std::uint32_t Seed;
+        const std::uint64_t& Base;
+        const std::uint64_t& Delivered;
+        ~TSeedAfter() { ::Seed = JumpAhead(Seed, (Base + Delivered) * Plan.Draws()); }
+    } seedAfter{plan, seed, base, delivered};
+
+    // The whole run would have stopped at a failing record before first, so a stretch
+    // after it has nothing to give but that failure.
+    const std::uint64_t failed = plan.FirstFailure(seed, first);
+    if (failed < first) {
+        base = failed;
+        CheckEncodeDate(0, 1, 1);
+    }
+    if (count == 0) {
+        return 0;
+    }
+    if (!plan.Compact()) {
+        delivered = RunInParts(plan, JumpAhead(seed, first * plan.Draws()), count, sink);
+        return delivered;
+    }
+
+    // A chunk fills about one buffer; with pieces of a set number of records it holds a
+    // whole number of them, so that pieces end on multiples of it throughout the run.
+    std::uint64_t chunkRecords = std::max<std::uint64_t>(
+        1, FBufferBytes / std::max<std::uint64_t>(plan.MaxRecordBytes(), 1));
+    if (FRecordsPerPiece != 0 && chunkRecords >= FRecordsPerPiece) {
+        chunkRecords -= chunkRecords % FRecordsPerPiece;
+    } else if (FRecordsPerPiece != 0 &&
+               FRecordsPerPiece <=
+                   MaxPieceBytes / std::max<std::uint64_t>(plan.MaxRecordBytes(), 1)) {
+        // Pieces of large records: the buffer grows to hold one piece.
+        chunkRecords = FRecordsPerPiece;
+    }
+    const std::uint64_t chunks = (count + chunkRecords - 1) / chunkRecords;
+    const unsigned threads = std::min(FThreads == 0 ? UsableProcessors() : FThreads, MaxWorkers);
+    if (threads > 1 && chunks > 1) {
+        TParallelRun run(plan, seed, first, count, chunkRecords, FRecordsPerPiece,
+                         static_cast<unsigned>(std::min<std::uint64_t>(threads, chunks)));
+        run.Run(sink, delivered);
+        return delivered;
+    }
+
+    std::vector<char> buffer(static_cast<std::size_t>(
+        std::min(chunkRecords, count) * plan.MaxRecordBytes() + TVxRecordPlan::WriteSlack));
+    std::vector<std::size_t> marks;
+    std::uint32_t state = JumpAhead(seed, first * plan.Draws());
+    for (std::uint64_t done = 0; done < count;) {
+        marks.clear();
+        const TVxRecordPlan::TWritten written = plan.WriteRecords(
+            buffer.data(), std::min(chunkRecords, count - done), state, FRecordsPerPiece, marks);
+        if (!Deliver(sink, buffer.data(), written.Bytes, written.Records, marks, FRecordsPerPiece,
+                     delivered)) {
+            return delivered;
+        }
+        if (written.Error) {
+            std::rethrow_exception(written.Error);
+        }
+        done += written.Records;
+    }
+    return delivered;
+}
+
+std::uint64_t TVxProducer::RunInParts(const TVxRecordPlan& plan, std::uint32_t state,
+                                      std::uint64_t count, const TSink& sink) {
+    std::vector<char> buffer(FBufferBytes);
+    char* const begin = buffer.data();
+    char* const end = begin + buffer.size();
+    char* out = begin;
+    TVxRecordPlan::TCursor cursor;
+    std::uint64_t delivered = 0;
+    std::uint64_t done = 0;
+    std::uint64_t whole = 0;
+    std::size_t wholeSize = 0;
+    const auto flush = [&] {
+        const TVxPiece piece{begin, static_cast<std::size_t>(out - begin), whole, wholeSize};
+        delivered += whole;
+        whole = 0;
+        wholeSize = 0;
+        out = begin;
+        return sink(piece);
+    };
+    while (done < count) {
+        bool complete = false;
+        try {
+            complete = plan.WritePart(cursor, out, end, state);
+        } catch (...) {
+            // Nothing of the failing record that is still in the buffer is handed over.
+            out = begin + wholeSize;
+            if (whole > 0) {
+                flush();
+            }
+            throw;
+        }
+        if (complete) {
+            ++done;
+            ++whole;
+            wholeSize = static_cast<std::size_t>(out - begin);
+            if (done < count && (whole == FRecordsPerPiece || out == end) && !flush()) {
+                return delivered;
+            }
+        } else if (!flush()) {
+            return delivered;
+        }
+    }
+    if (out != begin || whole > 0) {
+        flush();
+    }
+    return delivered;
+}

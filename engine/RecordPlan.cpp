@@ -1,0 +1,1003 @@
+// SPDX-License-Identifier: MIT
+#include "engine/RecordPlan.h"
+
+#include "engine/Exceptions.h"
+#include "engine/RandomSource.h"
+#include "engine/CommandLanguage.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <limits>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define TABBIT_HAVE_AVX2_PATH 1
+#endif
+
+namespace {
+
+/// Records up to this size are written whole by WriteRecords; larger ones in parts.
+constexpr std::uint64_t CompactRecordBytes = 1 << 16;
+/// An op of more bytes than this is written by a loop of its own instead of as lanes, so
+/// that the lane arrays stay small.
+constexpr std::uint64_t MaxOpLanes = 1024;
+/// Fixed-width records are laid out as lanes in groups of about this many bytes.
+constexpr std::uint64_t GroupLanes = 2048;
+/// A date range gets a table of its texts when it takes at most this many bytes (352 years
+/// of dates of up to 16 bytes). Building it costs about as much as writing its dates once.
+constexpr std::uint64_t MaxTableBytes = 2 << 20;
+/// The most lanes of a stretch that the vector writer draws as one stream and shuffles.
+constexpr std::size_t MaxShuffleLanes = 4096;
+/// Lanes read after the last one by the vector writer.
+constexpr std::size_t LanePadding = 16;
+/// A draw bound that no draw exceeds, for lanes whose pool has no break.
+constexpr std::uint32_t NoBreak = std::numeric_limits<std::int32_t>::max();
+
+constexpr std::string_view DigitPool = "0123456789";
+constexpr std::string_view HexPool = "0123456789ABCDEF";
+
+std::uint64_t SaturatingAdd(std::uint64_t a, std::uint64_t b) {
+    const std::uint64_t sum = a + b;
+    return sum < a ? std::numeric_limits<std::uint64_t>::max() : sum;
+}
+
+std::uint64_t SaturatingMul(std::uint64_t a, std::uint64_t b) {
+    if (a != 0 && b > std::numeric_limits<std::uint64_t>::max() / a) {
+        return std::numeric_limits<std::uint64_t>::max();
+    }
+    return a * b;
+}
+
+/// The layout of a pool as arithmetic, when it has one: the character of draw k is
+/// first + k, plus jump for k above brk, all modulo 256.
+bool ArithmeticLayout(const std::string& pool, std::uint32_t& first, std::uint32_t& brk,
+                      std::uint32_t& jump) {
+    const auto at = [&](std::size_t i) { return static_cast<unsigned char>(pool[i]); };
+    first = at(0);
+    brk = NoBreak;
+    jump = 0;
+    for (std::size_t i = 1; i < pool.size(); ++i) {
+        if (at(i) != ((first + i + (i > brk ? jump : 0)) & 0xFFu)) {
+            if (brk != NoBreak) {
+                return false;
+            }
+            brk = static_cast<std::uint32_t>(i - 1);
+            jump = (at(i) - first - i) & 0xFFu;
+        }
+    }
+    return true;
+}
+
+/// Writes count characters drawn from a pool, one draw each. Four states are derived at a
+/// time from the same one, so that the multiplications do not wait for each other.
+char* WriteDrawnRun(char* out, const char* chars, std::uint32_t bound, std::uint64_t count,
+                    std::uint32_t& state) {
+    static const TVxJump jump[5] = {JumpOf(0), JumpOf(1), JumpOf(2), JumpOf(3), JumpOf(4)};
+    std::uint32_t s = state;
+    std::uint64_t i = 0;
+    for (; count - i >= 4; i += 4) {
+        const std::uint32_t s1 = jump[1](s);
+        const std::uint32_t s2 = jump[2](s);
+        const std::uint32_t s3 = jump[3](s);
+        s = jump[4](s);
+        out[i] = chars[(static_cast<std::uint64_t>(s1) * bound) >> 32];
+        out[i + 1] = chars[(static_cast<std::uint64_t>(s2) * bound) >> 32];
+        out[i + 2] = chars[(static_cast<std::uint64_t>(s3) * bound) >> 32];
+        out[i + 3] = chars[(static_cast<std::uint64_t>(s) * bound) >> 32];
+    }
+    for (; i < count; ++i) {
+        out[i] = chars[DrawBelow(s, bound)];
+    }
+    state = s;
+    return out + count;
+}
+
+#ifdef TABBIT_HAVE_AVX2_PATH
+__attribute__((target("avx2"))) inline __m256i LoadLanes(std::size_t at,
+                                                         const std::vector<std::uint32_t>& v) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(v.data() + at));
+}
+
+/// Eight lanes at a time with AVX2: the lane states, their draws, and the characters either
+/// by the pools' arithmetic layout or gathered from the pool table. Writes a multiple of 8
+/// bytes, up to 7 past the lanes asked for.
+template <bool Arithmetic>
+__attribute__((target("avx2"))) char* WriteLanesAvx2(char* out, const TVxRecordPlan::TLanes& lanes,
+                                                     std::size_t first, std::size_t count,
+                                                     std::uint32_t state, const char* pools) {
+    const __m256i s = _mm256_set1_epi32(static_cast<int>(state));
+    const __m256i lowBytes =
+        _mm256_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 4, 8, 12,
+                         -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    for (std::size_t i = 0; i < count; i += 8) {
+        const __m256i bound = LoadLanes(first + i, lanes.Bound);
+        const __m256i st = _mm256_add_epi32(_mm256_mullo_epi32(LoadLanes(first + i, lanes.Mul), s),
+                                            LoadLanes(first + i, lanes.Add));
+        const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(st, bound), 32);
+        const __m256i odd =
+            _mm256_mul_epu32(_mm256_srli_epi64(st, 32), _mm256_srli_epi64(bound, 32));
+        const __m256i draw = _mm256_blend_epi32(even, odd, 0xAA);
+        __m256i chars;
+        if constexpr (Arithmetic) {
+            const __m256i above = _mm256_cmpgt_epi32(draw, LoadLanes(first + i, lanes.Break));
+            chars = _mm256_add_epi32(_mm256_add_epi32(LoadLanes(first + i, lanes.First), draw),
+                                     _mm256_and_si256(above, LoadLanes(first + i, lanes.Jump)));
+        } else {
+            chars = _mm256_i32gather_epi32(
+                reinterpret_cast<const int*>(pools),
+                _mm256_add_epi32(LoadLanes(first + i, lanes.Offset), draw), 1);
+        }
+        chars = _mm256_shuffle_epi8(chars, lowBytes);
+        const __m128i bytes =
+            _mm_unpacklo_epi32(_mm256_castsi256_si128(chars), _mm256_extracti128_si256(chars, 1));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), bytes);
+    }
+    return out + count;
+}
+
+/// The constants of eight successive draws: the states of draws 1 to 8 from a state, and
+/// the step of eight draws.
+struct TEightDraws {
+    std::uint32_t Mul[8];
+    std::uint32_t Add[8];
+    /// The steps of 8, 16, 24 and 32 draws.
+    TVxJump Ahead[4];
+};
+
+const TEightDraws& EightDraws() {
+    static const TEightDraws draws = [] {
+        TEightDraws d{};
+        for (int i = 0; i < 8; ++i) {
+            const TVxJump jump = JumpOf(static_cast<std::uint64_t>(i) + 1);
+            d.Mul[i] = jump.Multiplier;
+            d.Add[i] = jump.Increment;
+        }
+        for (int k = 0; k < 4; ++k) {
+            d.Ahead[k] = JumpOf(8 * (static_cast<std::uint64_t>(k) + 1));
+        }
+        return d;
+    }();
+    return draws;
+}
+
+__attribute__((target("avx2"))) inline __m256i Load256(const void* p) {
+    return _mm256_loadu_si256(static_cast<const __m256i*>(p));
+}
+
+/// The draws of eight successive states below their bounds (at most 256); odd holds the
+/// bounds of the odd lanes moved to the even ones.
+__attribute__((target("avx2"))) inline __m256i DrawsOf(__m256i states, __m256i bound,
+                                                       __m256i oddBound) {
+    const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(states, bound), 32);
+    const __m256i odd = _mm256_mul_epu32(_mm256_srli_epi64(states, 32), oddBound);
+    return _mm256_blend_epi32(even, odd, 0xAA);
+}
+
+/// A stretch of lanes in two passes with AVX2: its characters drawn 32 at a time from
+/// successive states into a stream, then each 16-byte block of output shuffled together
+/// from the stream and the fixed bytes. Writes whole blocks, up to 15 bytes past count.
+/// With Uniform, every draw of the stretch has the pool of the first one.
+template <bool Uniform>
+__attribute__((target("avx2"))) char*
+WriteShuffledAvx2(char* out, const TVxRecordPlan::TShuffle& shuffle, std::size_t firstDraw,
+                  std::size_t firstBlock, std::size_t count, std::uint64_t draws,
+                  std::uint32_t state) {
+    alignas(32) std::uint8_t stream[MaxShuffleLanes + 32];
+    const TEightDraws& eight = EightDraws();
+    // The states of a round's four groups of eight come from its first group at once, so
+    // that only one multiply-add per round waits for the one before.
+    __m256i aheadMul[4];
+    __m256i aheadAdd[4];
+    for (int k = 0; k < 4; ++k) {
+        aheadMul[k] = _mm256_set1_epi32(static_cast<int>(eight.Ahead[k].Multiplier));
+        aheadAdd[k] = _mm256_set1_epi32(static_cast<int>(eight.Ahead[k].Increment));
+    }
+    __m256i states = _mm256_add_epi32(
+        _mm256_mullo_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(eight.Mul)),
+                           _mm256_set1_epi32(static_cast<int>(state))),
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(eight.Add)));
+    const std::uint32_t* bound = shuffle.Bound.data() + firstDraw;
+    const std::uint8_t* first = shuffle.First.data() + firstDraw;
+    const std::uint8_t* brk = shuffle.Break.data() + firstDraw;
+    const std::uint8_t* jump = shuffle.Jump.data() + firstDraw;
+    const __m256i uniformBound = _mm256_set1_epi32(static_cast<int>(bound[0]));
+    const __m256i uniformFirst = _mm256_set1_epi8(static_cast<char>(first[0]));
+    const __m256i uniformBreak = _mm256_set1_epi8(static_cast<char>(brk[0]));
+    const __m256i uniformJump = _mm256_set1_epi8(static_cast<char>(jump[0]));
+    const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+    const __m256i zero = _mm256_setzero_si256();
+    for (std::size_t j = 0; j < draws; j += 32) {
+        __m256i drawn[4];
+        for (int k = 0; k < 4; ++k) {
+            const __m256i group =
+                k == 0 ? states
+                       : _mm256_add_epi32(_mm256_mullo_epi32(states, aheadMul[k - 1]),
+                                          aheadAdd[k - 1]);
+            const __m256i b = Uniform ? uniformBound : Load256(bound + j + 8 * k);
+            drawn[k] = DrawsOf(group, b, _mm256_srli_epi64(b, 32));
+        }
+        states = _mm256_add_epi32(_mm256_mullo_epi32(states, aheadMul[3]), aheadAdd[3]);
+        const __m256i bytes = _mm256_permutevar8x32_epi32(
+            _mm256_packus_epi16(_mm256_packus_epi32(drawn[0], drawn[1]),
+                                _mm256_packus_epi32(drawn[2], drawn[3])),
+            order);
+        // Within the break a draw is first + draw; above it the jump is added.
+        const __m256i within = _mm256_cmpeq_epi8(
+            _mm256_subs_epu8(bytes, Uniform ? uniformBreak : Load256(brk + j)), zero);
+        const __m256i chars =
+            _mm256_add_epi8(_mm256_add_epi8(Uniform ? uniformFirst : Load256(first + j), bytes),
+                            _mm256_andnot_si256(within, Uniform ? uniformJump : Load256(jump + j)));
+        _mm256_store_si256(reinterpret_cast<__m256i*>(stream + j), chars);
+    }
+    const std::uint32_t* blockDraw = shuffle.BlockDraw.data() + firstBlock;
+    const std::uint8_t* control = shuffle.Control.data() + firstBlock * 16;
+    const std::uint8_t* fixed = shuffle.Fixed.data() + firstBlock * 16;
+    for (std::size_t b = 0; b * 16 < count; ++b) {
+        const __m128i window =
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(stream + blockDraw[b]));
+        const __m128i placed = _mm_shuffle_epi8(
+            window, _mm_loadu_si128(reinterpret_cast<const __m128i*>(control + b * 16)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + b * 16),
+                         _mm_or_si128(placed, _mm_loadu_si128(reinterpret_cast<const __m128i*>(
+                                                  fixed + b * 16))));
+    }
+    return out + count;
+}
+
+bool CpuHasAvx2() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+}
+#else
+bool CpuHasAvx2() {
+    return false;
+}
+#endif
+
+std::atomic<bool> ForcedPortable{false};
+const bool HasAvx2 = CpuHasAvx2();
+
+} // namespace
+
+void TVxRecordPlan::ForcePortable(bool portable) {
+    ForcedPortable = portable;
+}
+
+bool TVxRecordPlan::VectorPathAvailable() {
+    return HasAvx2;
+}
+
+TVxRecordPlan::TVxRecordPlan(const TVxRndParser& parser, bool toFile) {
+    bool hasDates = false;
+    FPools.assign(256, '\0');
+    for (int code = 0; code < 256; ++code) {
+        FPools[static_cast<std::size_t>(code)] = static_cast<char>(code);
+    }
+    for (const TFieldDef& field : parser.Fields()) {
+        const std::uint64_t count = field.Size > 0 ? static_cast<std::uint64_t>(field.Size) : 0;
+        switch (field.TextType) {
+        case ttDate: {
+            const std::int32_t toYear = StrToInt(field.Str);
+            TOp op;
+            op.Kind = TOp::Date;
+            // A reversed range is drawn in order, as GetRecord does.
+            op.Low = std::min(field.Size, toYear);
+            op.Bound =
+                static_cast<std::uint32_t>(std::max<std::int64_t>(field.Size, toYear) - op.Low + 1);
+            op.DrawsBefore = FDraws;
+            FOps.push_back(std::move(op));
+            FDraws += 3;
+            hasDates = true;
+            break;
+        }
+        case ttTab:
+            AddFixed("\t", count);
+            break;
+        case ttBlank:
+            AddFixed(" ", count);
+            break;
+        case ttFixed:
+            AddFixed(field.Str, count);
+            break;
+        case ttRandomString:
+            if (field.Str.empty()) {
+                AddFixed(std::string(1, '\0'), count);
+            } else {
+                AddDrawn(field.Str, count);
+            }
+            break;
+        case ttNumeric:
+            AddDrawn(std::string(DigitPool), count);
+            break;
+        case ttHex:
+            AddDrawn(std::string(HexPool), count);
+            break;
+        case ttCapital:
+            AddDrawn(parser.Capitals(), count);
+            break;
+        case ttSmall:
+            AddDrawn(parser.Smalls(), count);
+            break;
+        case ttLetter:
+            AddDrawn(parser.Letters(), count);
+            break;
+        case ttLetterUser:
+            AddDrawn(parser.Letters() + parser.UserCharset(), count);
+            break;
+        case ttBinaryLow:
+            AddDrawn(parser.BinLow(), count);
+            break;
+        case ttBinary:
+            AddDrawn(parser.Binary(), count);
+            break;
+        default:
+            break;
+        }
+    }
+    const std::uint8_t style = toFile ? parser.EndOfLine() : 2;
+    if (style == 0) {
+        AddFixed("\r\n", 1);
+    } else if (style == 1) {
+        AddFixed("\n", 1);
+    }
+    // Room for the vector writer's reads of four bytes from the last pool character on.
+    FPools.append(4, '\0');
+
+    if (hasDates) {
+        FDateFormat.emplace(SystemDateFormat, FormatSettings());
+        // Dates of one width (yyyy-mm-dd, not d/m/yy) keep every record the same length.
+        // Narrower ones would crowd their draws into the shuffle's 16-byte blocks.
+        FFixedWidth = FDateFormat->ConstantWidth() && FDateFormat->MaxWidth() >= 3;
+    }
+    for (const TOp& op : FOps) {
+        std::uint64_t bytes = op.Count;
+        if (op.Kind == TOp::Fixed) {
+            bytes = SaturatingMul(op.Text.size(), op.Count);
+        } else if (op.Kind == TOp::Date) {
+            bytes = FDateFormat->MaxWidth();
+        }
+        FMaxRecordBytes = SaturatingAdd(FMaxRecordBytes, bytes);
+    }
+    FCompact = FMaxRecordBytes <= CompactRecordBytes;
+    if (FCompact) {
+        for (TOp& op : FOps) {
+            if (op.Kind == TOp::Date) {
+                BuildDateTable(op);
+            }
+        }
+        BuildSteps();
+    }
+}
+
+void TVxRecordPlan::BuildDateTable(TOp& op) {
+    const std::int64_t years = std::max<std::uint32_t>(op.Bound, 1);
+    const std::size_t stride = (FDateFormat->MaxWidth() + 15) / 16 * 16;
+    if (op.Low < 1 || op.Low + years - 1 > 9999 ||
+        static_cast<std::uint64_t>(years) * 12 * 31 * stride > MaxTableBytes ||
+        FDateFormat->MaxWidth() > 255) {
+        return;
+    }
+    TDateTable table;
+    table.Low = op.Low;
+    table.Stride = stride;
+    const auto entries = static_cast<std::size_t>(years) * 12 * 31;
+    table.Texts.assign(entries * stride, '\0');
+    table.Lengths.assign(entries, 0);
+    table.Days.assign(static_cast<std::size_t>(years) * 12, 0);
+    for (std::int64_t y = 0; y < years; ++y) {
+        const int year = static_cast<int>(op.Low + y);
+        for (int month = 1; month <= 12; ++month) {
+            const int days = month == 2 ? (IsLeap(year) ? 29 : 28)
+                             : month == 4 || month == 6 || month == 9 || month == 11 ? 30
+                                                                                     : 31;
+            table.Days[static_cast<std::size_t>(y * 12 + month - 1)] =
+                static_cast<std::uint8_t>(days);
+            for (int day = 1; day <= days; ++day) {
+                const auto entry = static_cast<std::size_t>((y * 12 + month - 1) * 31 + day - 1);
+                char* const text = table.Texts.data() + entry * stride;
+                table.Lengths[entry] =
+                    static_cast<std::uint8_t>(FDateFormat->Write(text, year, month, day) - text);
+            }
+        }
+    }
+    op.Table = static_cast<std::int32_t>(FDateTables.size());
+    FDateTables.push_back(std::move(table));
+}
+
+void TVxRecordPlan::AddFixed(const std::string& text, std::uint64_t count) {
+    if (text.empty() || count == 0) {
+        return;
+    }
+    // Small fixed stretches are spelled out and joined to the one before; large ones keep
+    // their count, so that a record of terabytes needs no more than its one repetition.
+    if (SaturatingMul(text.size(), count) <= MaxOpLanes) {
+        if (FOps.empty() || FOps.back().Kind != TOp::Fixed || FOps.back().Count != 1 ||
+            FOps.back().Text.size() + text.size() * count > MaxOpLanes) {
+            TOp op;
+            op.Kind = TOp::Fixed;
+            op.Count = 1;
+            FOps.push_back(std::move(op));
+        }
+        for (std::uint64_t i = 0; i < count; ++i) {
+            FOps.back().Text += text;
+        }
+        return;
+    }
+    TOp op;
+    op.Kind = TOp::Fixed;
+    op.Count = count;
+    op.Text = text;
+    FOps.push_back(std::move(op));
+}
+
+void TVxRecordPlan::AddDrawn(const std::string& pool, std::uint64_t count) {
+    if (count == 0) {
+        return;
+    }
+    TOp op;
+    op.Kind = TOp::Drawn;
+    op.Count = count;
+    op.Bound = static_cast<std::uint32_t>(pool.size());
+    op.PoolOffset = AddPool(pool);
+    FOps.push_back(std::move(op));
+    FDraws += count;
+}
+
+std::uint32_t TVxRecordPlan::AddPool(const std::string& pool) {
+    // The table starts with the 256 single characters, which serve fixed bytes and every
+    // pool of one character.
+    if (pool.size() == 1) {
+        return static_cast<unsigned char>(pool[0]);
+    }
+    const std::size_t found = FPools.find(pool, 256);
+    if (found != std::string::npos) {
+        return static_cast<std::uint32_t>(found);
+    }
+    FPools += pool;
+    return static_cast<std::uint32_t>(FPools.size() - pool.size());
+}
+
+void TVxRecordPlan::BuildSteps() {
+    const auto isLane = [](const TOp& op) {
+        return op.Kind != TOp::Date &&
+               SaturatingMul(op.Count, std::max<std::size_t>(op.Text.size(), 1)) <= MaxOpLanes;
+    };
+    const bool allLanes = std::all_of(FOps.begin(), FOps.end(), [&](const TOp& op) {
+        return isLane(op) || op.Kind == TOp::Date;
+    });
+    if (FFixedWidth && allLanes && FMaxRecordBytes > 0) {
+        // Several records are one stretch of lanes: the vector writer then works on long
+        // stretches, and a group of records is one multiply-add of the state. Dates, all
+        // of one width, hold places in it that are filled afterwards.
+        FGrouped = true;
+        FGroup = std::max<std::uint64_t>(1, GroupLanes / FMaxRecordBytes);
+        AddLanes(0, FOps.size(), FGroup, FSteps);
+    } else {
+        FGroup = 1;
+        std::size_t i = 0;
+        while (i < FOps.size()) {
+            if (FOps[i].Kind == TOp::Date) {
+                FSteps.push_back({TStep::Date, i, 0, 3, 1, 0});
+                ++i;
+            } else if (!isLane(FOps[i])) {
+                const std::uint64_t draws = FOps[i].Kind == TOp::Drawn ? FOps[i].Count : 0;
+                const TVxJump jump = JumpOf(draws);
+                FSteps.push_back({TStep::Large, i, 0, draws, jump.Multiplier, jump.Increment});
+                ++i;
+            } else {
+                std::size_t end = i;
+                while (end < FOps.size() && isLane(FOps[end])) {
+                    ++end;
+                }
+                AddLanes(i, end, 1, FSteps);
+                i = end;
+            }
+        }
+    }
+    for (std::vector<std::uint32_t>* column :
+         {&FLanes.Mul, &FLanes.Add, &FLanes.Bound, &FLanes.Offset, &FLanes.First, &FLanes.Break,
+          &FLanes.Jump}) {
+        column->resize(column->size() + LanePadding, 0);
+    }
+    // The shuffling writer draws 32 at a time, past the last draw of a stretch.
+    FShuffle.Bound.resize(FShuffle.Bound.size() + 32, 0);
+    for (std::vector<std::uint8_t>* column : {&FShuffle.First, &FShuffle.Break, &FShuffle.Jump}) {
+        column->resize(column->size() + 32, 0);
+    }
+}
+
+void TVxRecordPlan::AddLanes(std::size_t firstOp, std::size_t endOp, std::uint64_t records,
+                             std::vector<TStep>& steps) {
+    TStep step;
+    step.Kind = TStep::Lanes;
+    step.First = FLanes.Size();
+    std::uint64_t draws = 0;
+    bool shuffleable = true;
+    const auto addLane = [this](const TVxJump& jump, std::uint32_t bound, std::uint32_t offset,
+                                std::uint32_t first, std::uint32_t brk, std::uint32_t add) {
+        FLanes.Mul.push_back(jump.Multiplier);
+        FLanes.Add.push_back(jump.Increment);
+        FLanes.Bound.push_back(bound);
+        FLanes.Offset.push_back(offset);
+        FLanes.First.push_back(first);
+        FLanes.Break.push_back(brk);
+        FLanes.Jump.push_back(add);
+    };
+    // The draw of each lane within the stretch, from 0 (for drawn lanes).
+    std::vector<std::uint64_t> laneDraws;
+    for (std::uint64_t record = 0; record < records; ++record) {
+        for (std::size_t i = firstOp; i < endOp; ++i) {
+            const TOp& op = FOps[i];
+            if (op.Kind == TOp::Date) {
+                // Only in groups of fixed-width records: the date's place, filled in later.
+                const TVxJump jump = JumpOf(draws);
+                FGroupDates.push_back({record, FLanes.Size() - step.First, i, jump});
+                for (std::size_t b = 0; b < FDateFormat->MaxWidth(); ++b) {
+                    addLane({0, 0}, 0, 0, 0, NoBreak, 0);
+                    laneDraws.push_back(0);
+                }
+                draws += 3;
+                continue;
+            }
+            if (op.Kind == TOp::Fixed) {
+                for (std::uint64_t r = 0; r < op.Count; ++r) {
+                    for (const char c : op.Text) {
+                        const auto code = static_cast<unsigned char>(c);
+                        addLane({0, 0}, 0, code, code, NoBreak, 0);
+                        laneDraws.push_back(0);
+                    }
+                }
+                continue;
+            }
+            const std::string pool = FPools.substr(op.PoolOffset, op.Bound);
+            std::uint32_t first = 0;
+            std::uint32_t brk = 0;
+            std::uint32_t jump = 0;
+            if (!ArithmeticLayout(pool, first, brk, jump)) {
+                FLanes.Arithmetic = false;
+                shuffleable = false;
+            }
+            if (op.Bound > 256) {
+                shuffleable = false;
+            }
+            for (std::uint64_t k = 0; k < op.Count; ++k) {
+                laneDraws.push_back(draws);
+                ++draws;
+                addLane(JumpOf(draws), op.Bound, op.PoolOffset, first, brk, jump);
+            }
+        }
+    }
+    step.Count = FLanes.Size() - step.First;
+    step.Draws = draws;
+    const TVxJump jump = JumpOf(draws);
+    step.JumpMul = jump.Multiplier;
+    step.JumpAdd = jump.Increment;
+    if (shuffleable && step.Count <= MaxShuffleLanes) {
+        AddShuffle(step, laneDraws);
+    }
+    steps.push_back(step);
+}
+
+void TVxRecordPlan::AddShuffle(TStep& step, const std::vector<std::uint64_t>& laneDraws) {
+    // The stream holds every draw of the stretch; those of dates stay unused.
+    TShuffle add;
+    add.Bound.assign(step.Draws, 0);
+    add.First.assign(step.Draws, 0);
+    add.Break.assign(step.Draws, 255);
+    add.Jump.assign(step.Draws, 0);
+    for (std::size_t block = 0; block * 16 < step.Count; ++block) {
+        std::optional<std::uint64_t> blockStart;
+        for (std::size_t i = 0; i < 16; ++i) {
+            const std::size_t at = block * 16 + i;
+            const std::size_t lane = step.First + at;
+            if (at >= step.Count || FLanes.Bound[lane] == 0) {
+                add.Control.push_back(0x80);
+                add.Fixed.push_back(at < step.Count ? static_cast<std::uint8_t>(FLanes.First[lane])
+                                                    : 0);
+                continue;
+            }
+            const std::uint64_t draw = laneDraws[at];
+            if (!blockStart) {
+                blockStart = draw;
+            }
+            // A block's draws must lie within one 16-byte window of the stream.
+            if (draw - *blockStart > 15) {
+                return;
+            }
+            add.Control.push_back(static_cast<std::uint8_t>(draw - *blockStart));
+            add.Fixed.push_back(0);
+            add.Bound[draw] = FLanes.Bound[lane];
+            add.First[draw] = static_cast<std::uint8_t>(FLanes.First[lane]);
+            add.Break[draw] =
+                static_cast<std::uint8_t>(std::min<std::uint32_t>(FLanes.Break[lane], 255));
+            add.Jump[draw] = static_cast<std::uint8_t>(FLanes.Jump[lane]);
+        }
+        add.BlockDraw.push_back(static_cast<std::uint32_t>(blockStart.value_or(0)));
+    }
+    step.Shuffle = true;
+    step.Uniform = true;
+    for (std::size_t d = 1; d < step.Draws; ++d) {
+        step.Uniform = step.Uniform && add.Bound[d] == add.Bound[0] &&
+                       add.First[d] == add.First[0] && add.Break[d] == add.Break[0] &&
+                       add.Jump[d] == add.Jump[0];
+    }
+    step.FirstDraw = FShuffle.Bound.size();
+    step.FirstBlock = FShuffle.BlockDraw.size();
+    const auto append = [](auto& to, const auto& from) {
+        to.insert(to.end(), from.begin(), from.end());
+    };
+    append(FShuffle.Bound, add.Bound);
+    append(FShuffle.First, add.First);
+    append(FShuffle.Break, add.Break);
+    append(FShuffle.Jump, add.Jump);
+    append(FShuffle.BlockDraw, add.BlockDraw);
+    append(FShuffle.Control, add.Control);
+    append(FShuffle.Fixed, add.Fixed);
+}
+
+char* TVxRecordPlan::WriteLanes(char* out, const TStep& step, std::size_t count,
+                                std::uint64_t draws, std::uint32_t state) const {
+    const std::size_t first = step.First;
+#ifdef TABBIT_HAVE_AVX2_PATH
+    if (HasAvx2 && !ForcedPortable.load(std::memory_order_relaxed)) {
+        if (step.Shuffle) {
+            return step.Uniform ? WriteShuffledAvx2<true>(out, FShuffle, step.FirstDraw,
+                                                          step.FirstBlock, count, draws, state)
+                                : WriteShuffledAvx2<false>(out, FShuffle, step.FirstDraw,
+                                                           step.FirstBlock, count, draws, state);
+        }
+
+        return FLanes.Arithmetic
+                   ? WriteLanesAvx2<true>(out, FLanes, first, count, state, FPools.data())
+                   : WriteLanesAvx2<false>(out, FLanes, first, count, state, FPools.data());
+    }
+#endif
+    const std::uint32_t* mul = FLanes.Mul.data() + first;
+    const std::uint32_t* add = FLanes.Add.data() + first;
+    const std::uint32_t* bound = FLanes.Bound.data() + first;
+    const std::uint32_t* offset = FLanes.Offset.data() + first;
+    const char* pools = FPools.data();
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint32_t s = mul[i] * state + add[i];
+        out[i] = pools[offset[i] + ((static_cast<std::uint64_t>(s) * bound[i]) >> 32)];
+    }
+    return out + count;
+}
+
+namespace {
+
+/// The entry of the next drawn date in a date table whose month lengths are days: the three
+/// draws of a date, from state (advanced past them), without a branch.
+inline std::size_t TableEntryOf(const std::uint8_t* days, std::uint32_t bound,
+                                std::uint32_t& state) {
+    // The three states of a date, each straight from the first, so that none waits for
+    // another: s(k) = M^k * s + (M^(k-1) + ... + 1) * c.
+    constexpr std::uint32_t M = RandomMultiplier;
+    constexpr std::uint32_t C = RandomIncrement;
+    const std::uint32_t s1 = state * M + C;
+    const std::uint32_t s2 = state * (M * M) + (M * C + C);
+    const std::uint32_t s3 = state * (M * M * M) + (M * M * C + M * C + C);
+    state = s3;
+    const std::size_t month =
+        static_cast<std::size_t>(((static_cast<std::uint64_t>(s1) * bound) >> 32) * 12 +
+                                 ((static_cast<std::uint64_t>(s2) * 12) >> 32));
+    const std::size_t day =
+        static_cast<std::size_t>((static_cast<std::uint64_t>(s3) * days[month]) >> 32);
+    return month * 31 + day;
+}
+
+} // namespace
+
+std::size_t TVxRecordPlan::TableEntry(const TDateTable& table, std::uint32_t bound,
+                                      std::uint32_t& state) {
+    return TableEntryOf(table.Days.data(), bound, state);
+}
+
+const char* TVxRecordPlan::TableText(const TOp& op, std::uint32_t& state) const {
+    const TDateTable& table = FDateTables[static_cast<std::size_t>(op.Table)];
+    return table.Texts.data() + TableEntry(table, op.Bound, state) * table.Stride;
+}
+
+void TVxRecordPlan::DrawDate(const TOp& op, std::uint32_t& state, int& year, int& month,
+                             int& day) const {
+    static constexpr std::uint8_t daysOf[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    static const TVxJump jump2 = JumpOf(2);
+    static const TVxJump jump3 = JumpOf(3);
+    // The three states come from the first one at once, so that they need not wait for
+    // each other.
+    const std::uint32_t s1 = state * RandomMultiplier + RandomIncrement;
+    const std::uint32_t s2 = jump2(state);
+    const std::uint32_t s3 = jump3(state);
+    state = s3;
+    const std::int64_t drawn = op.Low + ((static_cast<std::uint64_t>(s1) * op.Bound) >> 32);
+    // The calendar takes the year as an unsigned 16-bit number.
+    year = static_cast<std::uint16_t>(drawn);
+    month = static_cast<int>((static_cast<std::uint64_t>(s2) * 12) >> 32) + 1;
+    std::uint32_t days = daysOf[month - 1];
+    if (month == 2 && IsLeap(year)) {
+        days = 29;
+    }
+    day = static_cast<int>((static_cast<std::uint64_t>(s3) * days) >> 32) + 1;
+    if (year < 1 || year > 9999) {
+        CheckEncodeDate(year, month, day);
+    }
+}
+
+char* TVxRecordPlan::WriteDate(const TOp& op, char* out, std::uint32_t& state) const {
+    if (op.Table < 0) {
+        int year = 0;
+        int month = 0;
+        int day = 0;
+        DrawDate(op, state, year, month, day);
+        return FDateFormat->Write(out, year, month, day);
+    }
+    // Whole blocks of 16 bytes are copied: the room after the record takes what is past
+    // the date's end, and the next bytes written overwrite it.
+    const TDateTable& table = FDateTables[static_cast<std::size_t>(op.Table)];
+    const std::size_t entry = TableEntry(table, op.Bound, state);
+    const char* const text = table.Texts.data() + entry * table.Stride;
+    const std::size_t length = table.Lengths[entry];
+    for (std::size_t i = 0; i < length; i += 16) {
+        std::memcpy(out + i, text + i, 16);
+    }
+    return out + length;
+}
+
+const char* TVxRecordPlan::DateText(const TOp& op, std::uint32_t& state, char* scratch) const {
+    if (op.Table >= 0) {
+        return TableText(op, state);
+    }
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    DrawDate(op, state, year, month, day);
+    FDateFormat->Write(scratch, year, month, day);
+    return scratch;
+}
+
+char* TVxRecordPlan::WriteLarge(const TOp& op, char* out, std::uint32_t& state) const {
+    if (op.Kind == TOp::Drawn) {
+        return WriteDrawnRun(out, FPools.data() + op.PoolOffset, op.Bound, op.Count, state);
+    }
+    for (std::uint64_t i = 0; i < op.Count; ++i) {
+        out = std::copy(op.Text.begin(), op.Text.end(), out);
+    }
+    return out;
+}
+
+TVxRecordPlan::TWritten TVxRecordPlan::WriteRecords(char* out, std::uint64_t records,
+                                                    std::uint32_t& state, std::uint64_t markEvery,
+                                                    std::vector<std::size_t>& marks) const {
+    TWritten written;
+    char* p = out;
+    std::uint32_t s = state;
+    const auto mark = [&](std::uint64_t done, char* end) {
+        if (markEvery != 0 && done % markEvery == 0) {
+            marks.push_back(static_cast<std::size_t>(end - out));
+        }
+    };
+    if (FSteps.empty()) {
+        // Records without a byte: nothing to write and nothing drawn.
+        for (std::uint64_t done = markEvery; markEvery != 0 && done <= records; done += markEvery) {
+            marks.push_back(0);
+        }
+        written.Records = records;
+    } else if (FGrouped) {
+        // Fixed-width records, laid out in groups; a last, smaller group takes the first
+        // lanes of a whole one. Dates are filled into their places afterwards; one that
+        // cannot be encoded ends the writing before its record.
+        const TStep& step = FSteps.front();
+        const std::size_t width = static_cast<std::size_t>(FMaxRecordBytes);
+        const std::size_t dateWidth = FDateFormat ? FDateFormat->MaxWidth() : 0;
+        std::vector<char> date(dateWidth);
+        // When every date has a table and a width of 8 to 16, the dates' places, tables and
+        // jumps are copied into one plain array: the loop that fills them then reads nothing
+        // that its stores into the output could change, and runs a quarter faster.
+        struct TTabledDate {
+            std::uint64_t Record;
+            std::size_t Lane;
+            const char* Texts;
+            const std::uint8_t* Days;
+            std::size_t Stride;
+            std::uint32_t Bound;
+            TVxJump Jump;
+        };
+        std::vector<TTabledDate> tabled;
+        if (dateWidth >= 8 && dateWidth <= 16 &&
+            std::all_of(FGroupDates.begin(), FGroupDates.end(),
+                        [&](const TGroupDate& place) { return FOps[place.Op].Table >= 0; })) {
+            for (const TGroupDate& place : FGroupDates) {
+                const TOp& op = FOps[place.Op];
+                const TDateTable& table = FDateTables[static_cast<std::size_t>(op.Table)];
+                tabled.push_back({place.Record, place.Lane, table.Texts.data(), table.Days.data(),
+                                  table.Stride, op.Bound, place.Jump});
+            }
+        }
+        while (written.Records < records) {
+            std::uint64_t n = std::min(FGroup, records - written.Records);
+            char* const start = p;
+            WriteLanes(p, step, static_cast<std::size_t>(n) * width, n * FDraws, s);
+            for (const TTabledDate& d : tabled) {
+                if (d.Record >= n) {
+                    break;
+                }
+                std::uint32_t t = d.Jump(s);
+                const char* const text = d.Texts + TableEntryOf(d.Days, d.Bound, t) * d.Stride;
+                // Two overlapping words through locals copy the date without a call.
+                std::uint64_t head;
+                std::uint64_t tail;
+                std::memcpy(&head, text, 8);
+                std::memcpy(&tail, text + dateWidth - 8, 8);
+                std::memcpy(start + d.Lane, &head, 8);
+                std::memcpy(start + d.Lane + dateWidth - 8, &tail, 8);
+            }
+            for (const TGroupDate& place : FGroupDates) {
+                if (place.Record >= n || !tabled.empty()) {
+                    break;
+                }
+                std::uint32_t t = place.Jump(s);
+                const TOp& op = FOps[place.Op];
+                try {
+                    // A table's lookup is called directly, so that it is inlined into this loop.
+                    const char* const text =
+                        op.Table >= 0 ? TableText(op, t) : DateText(op, t, date.data());
+                    char* const to = start + place.Lane;
+                    // Two overlapping words copy the usual widths without a call.
+                    if (dateWidth >= 8 && dateWidth <= 16) {
+                        std::memcpy(to, text, 8);
+                        std::memcpy(to + dateWidth - 8, text + dateWidth - 8, 8);
+                    } else {
+                        std::memcpy(to, text, dateWidth);
+                    }
+                } catch (...) {
+                    written.Error = std::current_exception();
+                    n = place.Record;
+                    break;
+                }
+            }
+            p = start + n * width;
+            s = n == FGroup ? s * step.JumpMul + step.JumpAdd : JumpAhead(s, n * FDraws);
+            // Only the multiples of markEvery are visited: a loop over every record of the
+            // group would cost as much as writing it.
+            if (markEvery != 0) {
+                for (std::uint64_t done = (written.Records / markEvery + 1) * markEvery;
+                     done <= written.Records + n; done += markEvery) {
+                    marks.push_back(
+                        static_cast<std::size_t>(start + (done - written.Records) * width - out));
+                }
+            }
+            written.Records += n;
+            if (written.Error) {
+                break;
+            }
+        }
+    } else {
+        try {
+            for (; written.Records < records;) {
+                std::uint32_t t = s;
+                char* q = p;
+                for (const TStep& step : FSteps) {
+                    switch (step.Kind) {
+                    case TStep::Lanes:
+                        q = WriteLanes(q, step, step.Count, step.Draws, t);
+                        t = t * step.JumpMul + step.JumpAdd;
+                        break;
+                    case TStep::Date:
+                        q = WriteDate(FOps[step.First], q, t);
+                        break;
+                    case TStep::Large:
+                        q = WriteLarge(FOps[step.First], q, t);
+                        break;
+                    }
+                }
+                p = q;
+                s = t;
+                ++written.Records;
+                mark(written.Records, p);
+            }
+        } catch (...) {
+            written.Error = std::current_exception();
+        }
+    }
+    written.Bytes = static_cast<std::size_t>(p - out);
+    state = s;
+    return written;
+}
+
+bool TVxRecordPlan::WritePart(TCursor& cursor, char*& out, char* end, std::uint32_t& state) const {
+    while (cursor.Op < FOps.size()) {
+        const TOp& op = FOps[cursor.Op];
+        const auto room = static_cast<std::uint64_t>(end - out);
+        switch (op.Kind) {
+        case TOp::Date: {
+            if (cursor.Done == 0) {
+                int year = 0;
+                int month = 0;
+                int day = 0;
+                DrawDate(op, state, year, month, day);
+                cursor.PendingDate.resize(FDateFormat->MaxWidth());
+                char* const first = cursor.PendingDate.data();
+                cursor.PendingDate.resize(
+                    static_cast<std::size_t>(FDateFormat->Write(first, year, month, day) - first));
+                // Done counts the date's draws as its first byte, so that an empty date
+                // text is not drawn again.
+                cursor.Done = 1;
+            }
+            const std::uint64_t written = cursor.Done - 1;
+            const std::uint64_t n = std::min(cursor.PendingDate.size() - written, room);
+            out = std::copy_n(cursor.PendingDate.data() + written, n, out);
+            cursor.Done += n;
+            if (cursor.Done - 1 < cursor.PendingDate.size()) {
+                return false;
+            }
+            break;
+        }
+        case TOp::Fixed: {
+            const std::uint64_t total = op.Text.size() * op.Count;
+            std::uint64_t left = room;
+            while (cursor.Done < total && left > 0) {
+                const std::size_t at = static_cast<std::size_t>(cursor.Done % op.Text.size());
+                const std::size_t n =
+                    static_cast<std::size_t>(std::min<std::uint64_t>(op.Text.size() - at, left));
+                out = std::copy_n(op.Text.data() + at, n, out);
+                cursor.Done += n;
+                left -= n;
+            }
+            if (cursor.Done < total) {
+                return false;
+            }
+            break;
+        }
+        case TOp::Drawn: {
+            const std::uint64_t n = std::min(op.Count - cursor.Done, room);
+            out = WriteDrawnRun(out, FPools.data() + op.PoolOffset, op.Bound, n, state);
+            cursor.Done += n;
+            if (cursor.Done < op.Count) {
+                return false;
+            }
+            break;
+        }
+        }
+        ++cursor.Op;
+        cursor.Done = 0;
+    }
+    cursor.Op = 0;
+    cursor.Done = 0;
+    return true;
+}
+
+std::uint64_t TVxRecordPlan::FirstFailure(std::uint32_t state, std::uint64_t records) const {
+    struct TYearDraw {
+        TVxJump Jump;
+        std::int64_t Low;
+        std::uint32_t Bound;
+    };
+    std::vector<TYearDraw> risky;
+    for (const TOp& op : FOps) {
+        // The years drawn are the low 16 bits of Low to Low + span - 1; a range that stays
+        // within 1 to 9999 there never fails. Any other holds a year that fails, at least
+        // one in 65536, so the search below ends soon when it does not reach records.
+        const std::int64_t span = std::max<std::uint32_t>(op.Bound, 1);
+        const std::int64_t low = op.Low & 0xFFFF;
+        if (op.Kind == TOp::Date && (span >= 65536 || low < 1 || low + span - 1 > 9999)) {
+            risky.push_back({JumpOf(op.DrawsBefore + 1), op.Low, op.Bound});
+        }
+    }
+    if (risky.empty()) {
+        return records;
+    }
+    const TVxJump next = JumpOf(FDraws);
+    for (std::uint64_t i = 0; i < records; ++i) {
+        for (const TYearDraw& draw : risky) {
+            const std::uint32_t s = draw.Jump(state);
+            const auto year = static_cast<std::uint16_t>(
+                draw.Low + ((static_cast<std::uint64_t>(s) * draw.Bound) >> 32));
+            if (year < 1 || year > 9999) {
+                return i;
+            }
+        }
+        state = next(state);
+    }
+    return records;
+}

@@ -1,0 +1,97 @@
+// SPDX-License-Identifier: MIT
+// The text-input box, answered by typing into its edit and pressing its buttons.
+
+#include "dialogs/InputBox.h"
+#include "widgets/Modal.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <functional>
+
+namespace {
+
+/// Types text character by character, also characters QTest has no key for.
+void Type(QWidget* widget, const QString& text) {
+    for (QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+std::string Answer(const std::string& initial,
+                   const std::function<void(QDialog&, QLineEdit*)>& answer) {
+    TScopedModalHook hook([&](QDialog& d) {
+        d.activateWindow();
+        QApplication::setActiveWindow(&d);
+        if (QTest::qWaitForWindowExposed(&d))
+            answer(d, d.findChild<QLineEdit*>("Edit"));
+    });
+    return InputBox("Save definition", "Name:", initial);
+}
+
+} // namespace
+
+class TestVxInputBox : public QObject {
+    Q_OBJECT
+
+private slots:
+    void answers_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QByteArray>("result");
+        QTest::newRow("OK returns the edited text") << "OK" << QByteArray("Gr\xFC\xDF");
+        QTest::newRow("Enter as OK") << "enter" << QByteArray("Gr\xFC\xDF");
+        QTest::newRow("Cancel returns the initial text") << "Cancel" << QByteArray("old");
+        QTest::newRow("Escape as Cancel") << "escape" << QByteArray("old");
+    }
+    void answers() {
+        QFETCH(QString, action);
+        QFETCH(QByteArray, result);
+        const std::string answer = Answer("old", [&](QDialog& d, QLineEdit* edit) {
+            QCOMPARE(d.objectName(), QString("InputBox"));
+            QCOMPARE(d.windowTitle(), QString("Save definition"));
+            QCOMPARE(d.findChild<QLabel*>()->text(), QString("Name:"));
+            // A screen reader hears the prompt as the name of the edit line.
+            QCOMPARE(QAccessible::queryAccessibleInterface(edit)->text(QAccessible::Name),
+                     QString("Name:"));
+            QCOMPARE(QAccessible::queryAccessibleInterface(&d)->text(QAccessible::Description),
+                     QString("Name:"));
+            QCOMPARE(edit->selectedText(), QString("old"));
+            Type(edit, QString::fromLatin1("Gr\xFC\xDF"));
+            if (action == "enter")
+                QTest::keyClick(edit, Qt::Key_Return);
+            else if (action == "escape")
+                QTest::keyClick(edit, Qt::Key_Escape);
+            else
+                QTest::mouseClick(d.findChild<QPushButton*>(action), Qt::LeftButton);
+        });
+        QCOMPARE(QByteArray::fromStdString(answer), result);
+    }
+
+    void onlyLatin1AndAtMost255Characters() {
+        const std::string answer = Answer("", [](QDialog& d, QLineEdit* edit) {
+            Type(edit, QString("a\u20ACb")); // the euro sign is refused
+            QCOMPARE(edit->text(), QString("ab"));
+            QApplication::clipboard()->setText(QString("x\u0416y"));
+            QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(edit->text(), QString("ab"));
+            QTest::keyClicks(edit, QString(300, 'c'));
+            QCOMPARE(edit->text().size(), 255);
+            QTest::mouseClick(d.findChild<QPushButton*>("OK"), Qt::LeftButton);
+        });
+        QCOMPARE(answer, "ab" + std::string(253, 'c'));
+    }
+
+    void longInitialTextStaysWhole() {
+        const std::string initial(300, 'i');
+        const std::string answer = Answer(initial, [](QDialog& d, QLineEdit*) {
+            QTest::mouseClick(d.findChild<QPushButton*>("OK"), Qt::LeftButton);
+        });
+        QCOMPARE(answer, initial);
+    }
+};
+
+QTEST_MAIN(TestVxInputBox)
+#include "test_input_box.moc"

@@ -1,0 +1,269 @@
+// SPDX-License-Identifier: MIT
+#include "engine/Producer.h"
+
+#include "engine/RecordPlan.h"
+#include "tests/engine/RecordDefinitions.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <tuple>
+
+namespace {
+
+constexpr std::uint32_t TestSeed = 987654321u;
+
+/// What a run handed over, with the properties every piece must have checked on the way.
+struct TRun {
+    std::string Bytes;
+    std::uint64_t Records = 0;
+    std::uint64_t Returned = 0;
+    std::uint64_t Pieces = 0;
+    std::optional<std::string> Error;
+    std::uint32_t SeedAfter = 0;
+};
+
+TRun Produce(TVxProducer& producer, std::uint32_t seed, std::uint64_t first, std::uint64_t count,
+             std::uint64_t recordsPerPiece) {
+    TRun run;
+    bool lastEndedOffMultiple = false;
+    const auto sink = [&](const TVxPiece& piece) {
+        // Only the last piece of a run may end off a multiple of the records per piece.
+        EXPECT_FALSE(lastEndedOffMultiple) << "piece " << run.Pieces;
+        EXPECT_EQ(piece.WholeSize, piece.Size);
+        EXPECT_GT(piece.Records, 0u);
+        if (recordsPerPiece != 0) {
+            EXPECT_LE(piece.Records, recordsPerPiece);
+        }
+        run.Bytes.append(piece.Data, piece.Size);
+        run.Records += piece.Records;
+        lastEndedOffMultiple = recordsPerPiece != 0 && run.Records % recordsPerPiece != 0;
+        ++run.Pieces;
+        return true;
+    };
+    producer.SetRecordsPerPiece(recordsPerPiece);
+    Seed = 0;
+    try {
+        run.Returned = producer.Run(seed, first, count, sink);
+    } catch (const Exception& error) {
+        run.Error = error.what();
+    }
+    run.SeedAfter = Seed;
+    return run;
+}
+
+class ProducerTest : public testing::TestWithParam<TRecordDefinition> {
+protected:
+    void SetUp() override {
+        SystemDateFormat = GetParam().DateFormat;
+        FParser.Parse(GetParam().Command);
+    }
+
+    TDateFormatGuard FGuard;
+    TVxRndParser FParser;
+};
+
+// Small buffers make a run of a hundred records span many chunks, so that threads, pieces
+// and a failure in a later chunk all come into play.
+TEST_P(ProducerTest, GivesTheRecordsOfGetRecordForEveryThreadCountAndStretch) {
+    const TVxRecordPlan plan(FParser, true);
+    if (plan.MaxRecordBytes() > 100000) {
+        GTEST_SKIP() << "too large to compare whole";
+    }
+    for (const auto& [first, count] :
+         {std::pair<std::uint64_t, std::uint64_t>{0, 0}, {0, 1}, {0, 130}, {17, 60}}) {
+        const TRecords expected = GetRecords(FParser, true, TestSeed, first, count);
+        for (const unsigned threads : {1u, 2u, 3u}) {
+            for (const std::uint64_t perPiece : {0u, 1u, 7u}) {
+                for (const std::size_t bufferBytes : {std::size_t{1} << 20, std::size_t{300}}) {
+                    TVxProducer producer(FParser, true);
+                    producer.SetThreads(threads);
+                    producer.SetBufferBytes(bufferBytes);
+                    const TRun run = Produce(producer, TestSeed, first, count, perPiece);
+                    SCOPED_TRACE(testing::Message() << "first " << first << ", count " << count
+                                                    << ", threads " << threads << ", per piece "
+                                                    << perPiece << ", buffer " << bufferBytes);
+                    EXPECT_EQ(run.Error, expected.Error);
+                    EXPECT_EQ(run.Records, expected.Count);
+                    EXPECT_EQ(run.SeedAfter, expected.SeedAfter);
+                    if (!run.Error) {
+                        EXPECT_EQ(run.Returned, expected.Count);
+                    }
+                    ASSERT_EQ(run.Bytes.size(), expected.Bytes.size());
+                    EXPECT_TRUE(run.Bytes == expected.Bytes);
+                }
+            }
+        }
+    }
+}
+
+TEST_P(ProducerTest, JumpsOverTheRecordsBeforeFirst) {
+    const std::uint64_t first = 123456789012345ull;
+    const TRecords early = GetRecords(FParser, false, TestSeed, 0, 200);
+    if (early.Error) {
+        // The whole run stops early, so a stretch far on fails at once and hands over nothing.
+        TVxProducer producer(FParser, false);
+        producer.SetThreads(2);
+        const TRun run = Produce(producer, TestSeed, first, 5, 0);
+        EXPECT_EQ(run.Error, early.Error);
+        EXPECT_TRUE(run.Bytes.empty());
+        return;
+    }
+    const TRecords expected =
+        GetRecords(FParser, false, JumpAhead(TestSeed, first * DrawsPerRecord(FParser)), 0, 5);
+    TVxProducer producer(FParser, false);
+    producer.SetThreads(2);
+    const TRun run = Produce(producer, TestSeed, first, 5, 0);
+    EXPECT_EQ(run.Error, expected.Error);
+    EXPECT_TRUE(run.Bytes == expected.Bytes);
+    EXPECT_EQ(run.SeedAfter, expected.SeedAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(Definitions, ProducerTest, testing::ValuesIn(RecordDefinitions()),
+                         [](const testing::TestParamInfo<TRecordDefinition>& info) {
+                             return std::string(info.param.Name);
+                         });
+
+class ProducerRunTest : public testing::Test {
+protected:
+    TDateFormatGuard FGuard;
+    TVxRndParser FParser;
+};
+
+// A year beyond 9999 turns up now and then; the records before it, and nothing of it, are
+// handed over, whichever thread made them and wherever the run starts.
+TEST_F(ProducerRunTest, DateThatCannotBeEncodedEndsTheRunAfterTheGoodRecords) {
+    SystemDateFormat = "yyyy-mm-dd";
+    FParser.Parse("/N=2 /Y=9950,10000 /E=U");
+    for (const std::uint64_t first : {0u, 3u, 40u}) {
+        const TRecords expected = GetRecords(FParser, true, TestSeed, first, 5000);
+        ASSERT_TRUE(expected.Error.has_value());
+        ASSERT_GT(expected.Count, 10u);
+        for (const unsigned threads : {1u, 2u, 4u}) {
+            TVxProducer producer(FParser, true);
+            producer.SetThreads(threads);
+            producer.SetBufferBytes(64);
+            const TRun run = Produce(producer, TestSeed, first, 5000, 0);
+            SCOPED_TRACE(testing::Message() << "first " << first << ", threads " << threads);
+            EXPECT_EQ(run.Error, "Invalid argument to date encode");
+            EXPECT_EQ(run.Records, expected.Count);
+            EXPECT_TRUE(run.Bytes == expected.Bytes);
+            EXPECT_EQ(run.SeedAfter, expected.SeedAfter);
+        }
+    }
+}
+
+TEST_F(ProducerRunTest, SinkStopsTheRunAfterItsPiece) {
+    FParser.Parse("/N=5 /F=1,#59 /E=U");
+    for (const unsigned threads : {1u, 2u, 3u}) {
+        TVxProducer producer(FParser, true);
+        producer.SetThreads(threads);
+        producer.SetRecordsPerPiece(100);
+        int pieces = 0;
+        const std::uint64_t delivered =
+            producer.Run(TestSeed, 0, 1000000, [&](const TVxPiece&) { return ++pieces < 3; });
+        EXPECT_EQ(pieces, 3) << threads << " threads";
+        EXPECT_EQ(delivered, 300u) << threads << " threads";
+        EXPECT_EQ(Seed, JumpAhead(TestSeed, 300 * 5)) << threads << " threads";
+    }
+}
+
+TEST_F(ProducerRunTest, SinkExceptionEndsTheRunAndReachesTheCaller) {
+    FParser.Parse("/N=5 /F=1,#59 /E=U");
+    for (const unsigned threads : {1u, 2u, 3u}) {
+        TVxProducer producer(FParser, true);
+        producer.SetThreads(threads);
+        producer.SetBufferBytes(1000);
+        int pieces = 0;
+        EXPECT_THROW(producer.Run(TestSeed, 0, 1000000,
+                                  [&](const TVxPiece&) -> bool {
+                                      if (++pieces == 4) {
+                                          throw std::runtime_error("disk gone");
+                                      }
+                                      return true;
+                                  }),
+                     std::runtime_error);
+        EXPECT_EQ(pieces, 4);
+    }
+}
+
+TEST_F(ProducerRunTest, CountsBeyondThirtyTwoBits) {
+    FParser.Parse("/T=0 /E=N");
+    const std::uint64_t count = (std::uint64_t{1} << 32) + 3;
+    for (const unsigned threads : {1u, 2u}) {
+        TVxProducer producer(FParser, true);
+        producer.SetThreads(threads);
+        std::uint64_t records = 0;
+        const std::uint64_t delivered = producer.Run(0, 0, count, [&](const TVxPiece& piece) {
+            records += piece.Records;
+            return true;
+        });
+        EXPECT_EQ(delivered, count);
+        EXPECT_EQ(records, count);
+    }
+}
+
+// A field of terabytes streams through the one buffer: pieces hold parts of a record and
+// say so, and nothing is held whole.
+TEST_F(ProducerRunTest, HugeFieldComesInPieces) {
+    FParser.Parse("/F=2147483647," + std::string(1000, 'x') + " /E=U");
+    TVxProducer producer(FParser, true);
+    producer.SetBufferBytes(4096);
+    int pieces = 0;
+    const std::uint64_t delivered = producer.Run(TestSeed, 0, 2, [&](const TVxPiece& piece) {
+        EXPECT_EQ(piece.Size, 4096u);
+        EXPECT_EQ(piece.Records, 0u);
+        EXPECT_EQ(piece.WholeSize, 0u);
+        EXPECT_EQ(std::string(piece.Data, piece.Size), std::string(4096, 'x'));
+        return ++pieces < 5;
+    });
+    EXPECT_EQ(delivered, 0u);
+    EXPECT_EQ(pieces, 5);
+}
+
+TEST_F(ProducerRunTest, HugeDrawnFieldsMatchTheDraws) {
+    FParser.Parse("/N=2000000000 /E=U");
+    TVxProducer producer(FParser, true);
+    std::string start;
+    producer.Run(TestSeed, 0, 1, [&](const TVxPiece& piece) {
+        start.assign(piece.Data, std::min<std::size_t>(piece.Size, 5000));
+        return false;
+    });
+    std::string expected;
+    Seed = TestSeed;
+    for (int i = 0; i < 5000; ++i) {
+        expected += static_cast<char>('0' + RandomBelow(10));
+    }
+    EXPECT_EQ(start, expected);
+}
+
+// Records of a few hundred kilobytes each: whole records end pieces that are marked whole,
+// the rest carry parts.
+TEST_F(ProducerRunTest, LargeRecordsAcrossPiecesKeepTheirBoundaries) {
+    SystemDateFormat = "yyyy-mm-dd";
+    FParser.Parse("/N=70000 /Y=1990,2000 /E=U");
+    const TRecords expected = GetRecords(FParser, true, TestSeed, 0, 4);
+    TVxProducer producer(FParser, true);
+    producer.SetBufferBytes(50000);
+    std::string bytes;
+    std::uint64_t records = 0;
+    producer.Run(TestSeed, 0, 4, [&](const TVxPiece& piece) {
+        bytes.append(piece.Data, piece.Size);
+        records += piece.Records;
+        EXPECT_LE(piece.WholeSize, piece.Size);
+        if (piece.Records > 0) {
+            EXPECT_EQ(bytes.size() - (piece.Size - piece.WholeSize),
+                      expected.Bytes.size() / 4 * records);
+        }
+        return true;
+    });
+    EXPECT_EQ(records, 4u);
+    EXPECT_TRUE(bytes == expected.Bytes);
+    EXPECT_EQ(Seed, expected.SeedAfter);
+}
+
+TEST(ProducerProcessorsTest, AtLeastOne) {
+    EXPECT_GE(TVxProducer::UsableProcessors(), 1u);
+}
+
+} // namespace

@@ -1,0 +1,1673 @@
+// SPDX-License-Identifier: MIT
+// The main window as the user drives it: its controls, the field grid with its popup menu,
+// key filter and row dragging, the command string it writes, and the generation run with
+// every way it can end.
+#include "MainWindowTestSupport.h"
+
+#include "widgets/ErrorDisplay.h"
+#include "widgets/ApplicationTitle.h"
+#include "widgets/NumberEdit.h"
+#include "engine/Exceptions.h"
+#include "engine/Dates.h"
+#include "engine/CommandLanguage.h"
+#include "widgets/Gauge.h"
+#include "widgets/Memo.h"
+#include "widgets/RadioGroup.h"
+#include "widgets/StringGrid.h"
+#include "mainwindow/MainWindow.h"
+#include "platform/HelpViewer.h"
+#include "platform/Latin1.h"
+#include "tests/support/DesktopFont.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QClipboard>
+#include <QCursor>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <cerrno>
+#include <functional>
+#include <memory>
+
+namespace {
+
+const char* const Umlauts = "\xE4\xF6\xFC\xC4\xD6\xDC\xDF";
+
+/// Menu items by their place in the popup menu.
+enum TMenuItem {
+    miDeleteLine = 0,
+    miInsertLine = 1,
+    miClearAll = 2,
+    miNumeric = 3,
+    miBlank = 8,
+    miFixed = 10,
+    miRandomString = 11,
+    miDate = 14,
+};
+
+/// Records the help commands instead of showing help.
+class TRecordingViewer : public THelpViewer {
+public:
+    bool HelpCommand(const std::string& helpFile, THelpCommand command,
+                     unsigned long data) override {
+        Files.push_back(helpFile);
+        Commands.push_back(command);
+        Data.push_back(data);
+        return true;
+    }
+    std::vector<std::string> Files;
+    std::vector<THelpCommand> Commands;
+    std::vector<unsigned long> Data;
+};
+
+} // namespace
+
+/// The main window, driven as a user drives it; each test gets a fresh window.
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void startsWithItsDefaults();
+    void controlsSitAtTheirDesignPlaces_data();
+    void controlsSitAtTheirDesignPlaces();
+    void tabOrderAndLabelBuddies();
+    void outputAndEndOfLineChoicesAreSeparate();
+    void gridIsSetUp();
+
+    void popupSetsTheFieldType();
+    void popupOpensOnlyOnDataRows();
+    void stringSurvivesOnlyBetweenStringTypes();
+    void deleteLineMovesRowsUp();
+    void insertLineMovesRowsDown();
+    void clearAllAsksFirst_data();
+    void clearAllAsksFirst();
+    void dateHintIsShownOnce();
+    void keyFilterPerColumn_data();
+    void keyFilterPerColumn();
+    void charactersOutsideLatin1AreRefused();
+    void draggingExchangesRows_data();
+    void draggingExchangesRows();
+    void dragScrollsAtTheEdges();
+
+    void buildCommandString_data();
+    void buildCommandString();
+    void buildCommandStringTrimsAndTakesTheDateFormat();
+    void buildCommandStringRefusesEmptyStrings_data();
+    void buildCommandStringRefusesEmptyStrings();
+
+    void fileRunWritesEveryRecord_data();
+    void fileRunWritesEveryRecord();
+    void memoRunAddsOneLinePerRecord();
+    void memoShowsLineBreaksAsPlaceholders();
+    void memoTakesOverCollectedLinesAtTheEnd();
+    void emptyRunTruncatesTheFile();
+    void gaugeStopsAtTheLastHundred();
+    void abortStopsAfterTheNextHundred();
+    void outputTargetIsFixedForTheRun();
+    void eachRunIsSeededAnew();
+    void failuresAreShownAndLeaveTheWindowIdle_data();
+    void failuresAreShownAndLeaveTheWindowIdle();
+    void blankFileNameIsFineForMemoOutput();
+    void failingRecordKeepsTheEarlierOnes();
+
+    void f1OpensHelpEverywhere_data();
+    void f1OpensHelpEverywhere();
+    void helpButtonPrefersTheContentsFile();
+
+    void textsFitAtDesktopFonts_data();
+    void textsFitAtDesktopFonts();
+
+    void menuKeysOpenThePopupForTheCurrentRow_data();
+    void menuKeysOpenThePopupForTheCurrentRow();
+    void controlTabLeavesTheGrid_data();
+    void controlTabLeavesTheGrid();
+    void altShiftArrowsExchangeRows();
+    void arrowKeysMoveTheFocusIntoTheOutputTarget();
+    void ctrlASelectsTheCellText_data();
+    void ctrlASelectsTheCellText();
+
+    void windowIsAWindowNamedByItsCaption();
+    void controlsHaveAccessibleNames();
+    void gaugeReportsItsValue();
+    void gridReportsTitlesAndCells();
+    void memoOffersItsLinesAsText();
+
+private:
+    template <class T> T* Child(const char* name) const { return NamedChild<T>(*F, name); }
+    TStringGrid* Grid() const { return Child<TStringGrid>("StringGrid1"); }
+    QPoint CellCenter(int col, int row) const;
+    void RightClick(int col, int row);
+    void Choose(int item);
+    void SetRow(int row, const std::string& type, const std::string& size, const std::string& str);
+    QStringList Row(int row) const;
+    void SetFileOutput(const QString& path);
+    void SetMemoOutput();
+    void SetRecordCount(const QString& text);
+    void ExampleDefinition();
+    void Start();
+    void ExpectIdle() const;
+
+    std::unique_ptr<TFormMain> F;
+    std::unique_ptr<QTemporaryDir> FTemp;
+};
+
+void TestMainWindow::init() {
+    SystemDateFormat = "d/m/yyyy";
+    FTemp = std::make_unique<QTemporaryDir>();
+    F = std::make_unique<TFormMain>();
+    F->show();
+    QVERIFY(QTest::qWaitForWindowExposed(F.get()));
+    F->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(F.get()));
+}
+
+void TestMainWindow::cleanup() {
+    if (QMenu* menu = OpenMenu())
+        menu->hide();
+    F.reset();
+    FTemp.reset();
+}
+
+QPoint TestMainWindow::CellCenter(int col, int row) const {
+    TStringGrid* grid = Grid();
+    grid->scrollToItem(grid->item(row - 1, col));
+    return grid->visualItemRect(grid->item(row - 1, col)).center();
+}
+
+void TestMainWindow::RightClick(int col, int row) {
+    QTest::mouseClick(Grid()->viewport(), Qt::RightButton, {}, CellCenter(col, row));
+}
+
+void TestMainWindow::Choose(int item) {
+    QMenu* menu = OpenMenu();
+    QVERIFY(menu);
+    auto* action = menu->findChild<QAction*>("MenuItem" + QString::number(item));
+    QVERIFY(action);
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+    QTRY_VERIFY(!menu->isVisible());
+}
+
+void TestMainWindow::SetRow(int row, const std::string& type, const std::string& size,
+                            const std::string& str) {
+    F->SetCells(1, row, type);
+    F->SetCells(2, row, size);
+    F->SetCells(3, row, str);
+}
+
+QStringList TestMainWindow::Row(int row) const {
+    return {ToQString(F->Cells(1, row)), ToQString(F->Cells(2, row)), ToQString(F->Cells(3, row))};
+}
+
+void TestMainWindow::SetFileOutput(const QString& path) {
+    QTest::mouseClick(Child<QRadioButton>("VxRadioBtnFile"), Qt::LeftButton);
+    Child<QLineEdit>("EditFileName")->setText(path);
+}
+
+void TestMainWindow::SetMemoOutput() {
+    QTest::mouseClick(Child<QRadioButton>("VxRadioBtnMemo"), Qt::LeftButton);
+    QVERIFY(Child<QRadioButton>("VxRadioBtnMemo")->isChecked());
+}
+
+void TestMainWindow::SetRecordCount(const QString& text) {
+    Child<QLineEdit>("VxNumEditRecords")->setText(text);
+}
+
+/// Five digits and a semicolon per record.
+void TestMainWindow::ExampleDefinition() {
+    SetRow(1, "numeric (0..9)", "5", "");
+    SetRow(2, "fixed string", "1", ";");
+}
+
+void TestMainWindow::Start() {
+    QTest::mouseClick(Child<QPushButton>("ButtonStart"), Qt::LeftButton);
+}
+
+void TestMainWindow::ExpectIdle() const {
+    QVERIFY(Child<QPushButton>("ButtonStart")->isEnabled());
+    QVERIFY(!Child<QPushButton>("ButtonAbort")->isEnabled());
+}
+
+// ---------------------------------------------------------------------------------------
+// The window
+
+void TestMainWindow::startsWithItsDefaults() {
+    QCOMPARE(F->windowTitle(), "Create file with random records");
+    // The design size, grown with the window's font.
+    QCOMPARE(F->size(), F->Scale().Size({431, 480}));
+    QCOMPARE(F->minimumSize(), F->size());
+    QCOMPARE(Child<QLineEdit>("EditDateFormat")->text(), "D/M/YYYY");
+    QCOMPARE(Child<QLineEdit>("VxNumEditRecords")->text(), "100");
+    QCOMPARE(Child<QLineEdit>("EditCharset")->text(), ToQString(Umlauts));
+    QCOMPARE(Child<TRadioGroup>("RadioGroupEOL")->ItemIndex(), 0);
+    QCOMPARE(Child<QRadioButton>("RadioGroupEOLItem0")->text(), "&CR/LF");
+    QCOMPARE(Child<QRadioButton>("RadioGroupEOLItem1")->text(), "&LF (UNIX)");
+    QCOMPARE(Child<QRadioButton>("RadioGroupEOLItem2")->text(), "&none");
+    QVERIFY(Child<QRadioButton>("VxRadioBtnFile")->isChecked());
+    QVERIFY(!Child<QRadioButton>("VxRadioBtnMemo")->isChecked());
+    QCOMPARE(Child<QLineEdit>("EditFileName")->text(), QDir::homePath() + "/random.txt");
+    QVERIFY(Child<QLineEdit>("EditFileName")->isEnabled());
+    QVERIFY(Child<TMemo>("Memo1")->Text().isEmpty());
+    QVERIFY(!Child<TMemo>("Memo1")->isEnabled());
+    ExpectIdle();
+    QCOMPARE(QApplication::focusWidget(), Child<QLineEdit>("EditFileName"));
+    QCOMPARE(Child<TGauge>("Gauge1")->value(), 0);
+    QVERIFY(Child<TGauge>("Gauge1")->isTextVisible());
+    QVERIFY(!Child<QTimer>("Timer1")->isActive());
+    QCOMPARE(Child<QTimer>("Timer1")->interval(), 50);
+    QCOMPARE(ProgramVersion, "1.1");
+    QCOMPARE(QString::fromStdString(ApplicationHelpFile()),
+             QCoreApplication::applicationDirPath() + "/TabbitU.hlp");
+
+    const std::pair<const char*, const char*> hints[] = {
+        {"StringGrid1", "right-click to select field type"},
+        {"EditCharset", "used in conjunction with field type \"letter union user def' charset\" "},
+        {"RadioGroupEOL", "coding EOL type"},
+        {"ButtonStart", "start record generation"},
+        {"ButtonAbort", "abort record generation"},
+        {"ButtonHelp", "display help"},
+        {"ButtonAbout", "about the author"},
+        {"ButtonManage", "save or load record definitions"},
+    };
+    for (const auto& [name, hint] : hints)
+        QCOMPARE(Child<QWidget>(name)->toolTip(), hint);
+    const std::pair<const char*, const char*> captions[] = {
+        {"ButtonStart", "Start"},
+        {"ButtonAbort", "Abort"},
+        {"ButtonHelp", "Help"},
+        {"ButtonAbout", "About"},
+        {"ButtonManage", "Manage Definitions"},
+    };
+    for (const auto& [name, caption] : captions)
+        QCOMPARE(Child<QPushButton>(name)->text(), caption);
+}
+
+void TestMainWindow::controlsSitAtTheirDesignPlaces_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("design");
+    QTest::addColumn<QRect>("enlarged"); // window 100 wider and 80 higher
+    QTest::newRow("record count") << "VxNumEditRecords" << QRect(104, 5, 65, 21)
+                                  << QRect(104, 5, 65, 21);
+    QTest::newRow("charset") << "EditCharset" << QRect(192, 32, 217, 21) << QRect(192, 32, 217, 21);
+    QTest::newRow("grid") << "StringGrid1" << QRect(5, 62, 409, 139) << QRect(5, 62, 509, 219);
+    QTest::newRow("date format") << "EditDateFormat" << QRect(90, 230, 89, 21)
+                                 << QRect(90, 310, 89, 21);
+    QTest::newRow("end of line") << "RadioGroupEOL" << QRect(192, 206, 222, 45)
+                                 << QRect(192, 286, 222, 45);
+    QTest::newRow("memo radio") << "VxRadioBtnMemo" << QRect(5, 264, 113, 17)
+                                << QRect(5, 344, 113, 17);
+    QTest::newRow("file radio") << "VxRadioBtnFile" << QRect(139, 264, 91, 17)
+                                << QRect(139, 344, 91, 17);
+    QTest::newRow("file name") << "EditFileName" << QRect(242, 261, 172, 21)
+                               << QRect(242, 341, 172, 21);
+    QTest::newRow("memo") << "Memo1" << QRect(5, 288, 409, 97) << QRect(5, 368, 509, 97);
+    QTest::newRow("start") << "ButtonStart" << QRect(5, 400, 60, 25) << QRect(5, 480, 60, 25);
+    QTest::newRow("abort") << "ButtonAbort" << QRect(80, 400, 60, 25) << QRect(80, 480, 60, 25);
+    QTest::newRow("help") << "ButtonHelp" << QRect(155, 400, 60, 25) << QRect(155, 480, 60, 25);
+    QTest::newRow("about") << "ButtonAbout" << QRect(229, 400, 60, 25) << QRect(229, 480, 60, 25);
+    QTest::newRow("manage") << "ButtonManage" << QRect(301, 400, 113, 25)
+                            << QRect(301, 480, 113, 25);
+    QTest::newRow("gauge") << "Gauge1" << QRect(5, 434, 411, 18) << QRect(5, 514, 511, 18);
+}
+
+void TestMainWindow::controlsSitAtTheirDesignPlaces() {
+    QFETCH(QString, name);
+    QFETCH(QRect, design);
+    QFETCH(QRect, enlarged);
+    // The design geometry is grown with the window's font; enlarging the window moves and
+    // widens the anchored controls by exactly as much as the window grows.
+    auto* control = Child<QWidget>(name.toLatin1().constData());
+    QRect scaled = F->Scale().Rect(design);
+    // A one-line control too low for its style's frames is as high as it needs to be, about
+    // the same middle.
+    const int missing = control->sizeHint().height() - scaled.height();
+    if (missing > 0 && name != "StringGrid1" && name != "Memo1" && name != "RadioGroupEOL" &&
+        name != "Gauge1")
+        scaled.adjust(0, -missing / 2, 0, missing - missing / 2);
+    const QRect grown =
+        scaled.translated(enlarged.topLeft() - design.topLeft())
+            .adjusted(0, 0, enlarged.width() - design.width(), enlarged.height() - design.height());
+    const QSize size = F->size();
+    QCOMPARE(control->geometry(), scaled);
+    F->resize(size + QSize(100, 80));
+    QTRY_COMPARE(control->geometry(), grown);
+    F->resize(size);
+    QTRY_COMPARE(control->geometry(), scaled);
+}
+
+void TestMainWindow::tabOrderAndLabelBuddies() {
+    const char* order[] = {
+        "VxNumEditRecords", "EditCharset",    "StringGrid1",  "EditDateFormat", "RadioGroupEOL",
+        "VxRadioBtnMemo",   "VxRadioBtnFile", "EditFileName", "Memo1",          "ButtonStart",
+        "ButtonAbort",      "ButtonHelp",     "ButtonAbout",  "ButtonManage"};
+    // Following the focus chain from the first control meets the others in this order.
+    QWidget* w = Child<QWidget>(order[0]);
+    for (std::size_t i = 1; i < std::size(order); ++i) {
+        QWidget* wanted = Child<QWidget>(order[i]);
+        int steps = 0;
+        do {
+            w = w->nextInFocusChain();
+        } while (w != wanted && ++steps < 20);
+        QVERIFY2(w == wanted, order[i]);
+    }
+    QCOMPARE(Child<QLabel>("Label1")->text(), "&Record Count:");
+    QCOMPARE(Child<QLabel>("Label1")->buddy(), Child<QWidget>("VxNumEditRecords"));
+    QCOMPARE(Child<QLabel>("Label2")->text(), "Record Definition:");
+    QCOMPARE(Child<QLabel>("Label3")->text(), "User &defined character set:");
+    QCOMPARE(Child<QLabel>("Label3")->buddy(), Child<QWidget>("EditCharset"));
+    QCOMPARE(Child<QLabel>("Label4")->text(), "Date F&ormat:");
+    QCOMPARE(Child<QLabel>("Label4")->buddy(), Child<QWidget>("EditDateFormat"));
+    // No label's text is cut off by its own box.
+    for (const char* name : {"Label1", "Label2", "Label3", "Label4"}) {
+        auto* label = Child<QLabel>(name);
+        QVERIFY2(label->width() >= label->sizeHint().width(), name);
+    }
+}
+
+void TestMainWindow::outputAndEndOfLineChoicesAreSeparate() {
+    auto* file = Child<QRadioButton>("VxRadioBtnFile");
+    auto* memo = Child<QRadioButton>("VxRadioBtnMemo");
+    auto* eol = Child<TRadioGroup>("RadioGroupEOL");
+    QTest::mouseClick(file, Qt::LeftButton);
+    QVERIFY(file->isChecked());
+    QTest::mouseClick(eol->findChild<QRadioButton*>("RadioGroupEOLItem2"), Qt::LeftButton);
+    QCOMPARE(eol->ItemIndex(), 2);
+    QVERIFY(file->isChecked());
+    QTest::mouseClick(memo, Qt::LeftButton);
+    QVERIFY(memo->isChecked());
+    QVERIFY(!file->isChecked());
+    QCOMPARE(eol->ItemIndex(), 2);
+    // The bound controls follow, and the focus goes to the memo.
+    QVERIFY(Child<TMemo>("Memo1")->isEnabled());
+    QVERIFY(!Child<QLineEdit>("EditFileName")->isEnabled());
+    QCOMPARE(QApplication::focusWidget(), Child<QWidget>("Memo1"));
+    QTest::mouseClick(memo, Qt::LeftButton);
+    QVERIFY(memo->isChecked());
+}
+
+void TestMainWindow::gridIsSetUp() {
+    QCOMPARE(F->RowCount(), 513);
+    QCOMPARE(Grid()->rowCount(), 512);
+    QCOMPARE(ToQString(F->Cells(0, 0)), "Field #");
+    QCOMPARE(ToQString(F->Cells(1, 0)), "Field Type");
+    QCOMPARE(ToQString(F->Cells(2, 0)), "Field Size");
+    QCOMPARE(ToQString(F->Cells(3, 0)), "String (for fixed/random)");
+    QCOMPARE(ToQString(F->Cells(0, 1)), "  1");
+    QCOMPARE(ToQString(F->Cells(0, 42)), " 42");
+    QCOMPARE(ToQString(F->Cells(0, 512)), "512");
+    QCOMPARE(Row(1), QStringList({"", "", ""}));
+    // The design sizes, grown with the window's font.
+    const int widths[] = {45, 145, 55, 140};
+    for (int c = 0; c < 4; ++c)
+        QCOMPARE(Grid()->columnWidth(c), F->Scale().Horz(widths[c]));
+    QCOMPARE(Grid()->rowHeight(0), F->Scale().Vert(18));
+    QCOMPARE(Grid()->horizontalHeader()->height(), F->Scale().Vert(18));
+    for (int c = 0; c < 2; ++c) {
+        const Qt::ItemFlags flags = Grid()->item(0, c)->flags();
+        QVERIFY(!(flags & Qt::ItemIsEditable));
+        QVERIFY(!(flags & Qt::ItemIsSelectable));
+    }
+    QVERIFY(Grid()->item(0, 2)->flags() & Qt::ItemIsEditable);
+    QCOMPARE(F->TopRow(), 1);
+    F->SetTopRow(100);
+    QCOMPARE(F->TopRow(), 100);
+
+    // Tab moves between the editable cells only.
+    Grid()->setFocus();
+    Grid()->setCurrentCell(0, 3);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(Grid()->currentRow(), 1);
+    QCOMPARE(Grid()->currentColumn(), 2);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(Grid()->currentRow(), 0);
+    QCOMPARE(Grid()->currentColumn(), 3);
+}
+
+// ---------------------------------------------------------------------------------------
+// The field grid
+
+void TestMainWindow::popupSetsTheFieldType() {
+    SetRow(7, "", "12", "leftover");
+    RightClick(2, 7);
+    QMenu* menu = OpenMenu();
+    QVERIFY(menu);
+    QCOMPARE(menu->actions().size(), 16);
+    for (int k = 0; k < 16; ++k) {
+        QAction* item = menu->actions()[k];
+        QCOMPARE(item->objectName(), "MenuItem" + QString::number(k));
+        QCOMPARE(item->text(), QString::fromLatin1(TextTypeOpts[k].Caption));
+    }
+    // The menu opens at the Field Type cell of the clicked row.
+    const QRect typeCell = Grid()->CellRect(1, 7);
+    QCOMPARE(menu->pos().x(), Grid()->mapToGlobal(typeCell.bottomLeft()).x());
+    Choose(miNumeric);
+    QCOMPARE(Row(7), QStringList({"numeric (0..9)", "12", ""}));
+    // Right-clicking never moves the current cell.
+    QCOMPARE(Grid()->currentRow(), 0);
+}
+
+void TestMainWindow::popupOpensOnlyOnDataRows() {
+    QTest::mouseClick(Grid()->horizontalHeader()->viewport(), Qt::RightButton, {}, QPoint(80, 9));
+    QVERIFY(!OpenMenu());
+    QCOMPARE(ToQString(F->Cells(1, 0)), "Field Type");
+    // Right of the last column there is no cell either.
+    const int pastColumns = Grid()->horizontalHeader()->length() + 2;
+    QVERIFY(pastColumns < Grid()->viewport()->width());
+    QTest::mouseClick(Grid()->viewport(), Qt::RightButton, {}, QPoint(pastColumns, 5));
+    QVERIFY(!OpenMenu());
+}
+
+void TestMainWindow::stringSurvivesOnlyBetweenStringTypes() {
+    SetRow(3, "fixed string", "2", "abc");
+    RightClick(0, 3);
+    Choose(miRandomString);
+    QCOMPARE(Row(3), QStringList({"random from string", "2", "abc"}));
+    RightClick(1, 3);
+    Choose(miFixed);
+    QCOMPARE(Row(3), QStringList({"fixed string", "2", "abc"}));
+    RightClick(3, 3);
+    Choose(miBlank);
+    QCOMPARE(Row(3), QStringList({"blank", "2", ""}));
+}
+
+void TestMainWindow::deleteLineMovesRowsUp() {
+    SetRow(3, "fixed string", "1", "abc");
+    SetRow(4, "random from string", "2", "xyz");
+    SetRow(5, "numeric (0..9)", "3", "");
+    SetRow(512, "blank", "9", "");
+    RightClick(2, 3);
+    Choose(miDeleteLine);
+    QCOMPARE(Row(3), QStringList({"random from string", "2", "xyz"}));
+    QCOMPARE(Row(4), QStringList({"numeric (0..9)", "3", ""}));
+    QCOMPARE(Row(5), QStringList({"", "", ""}));
+    QCOMPARE(Row(511), QStringList({"blank", "9", ""}));
+    QCOMPARE(Row(512), QStringList({"blank", "9", ""}));
+    QCOMPARE(ToQString(F->Cells(0, 3)), "  3");
+
+    RightClick(2, 512);
+    Choose(miDeleteLine);
+    QCOMPARE(Row(512), QStringList({"blank", "9", ""}));
+}
+
+void TestMainWindow::insertLineMovesRowsDown() {
+    SetRow(1, "fixed string", "1", "abc");
+    SetRow(2, "random from string", "2", "xyz");
+    SetRow(512, "blank", "9", "");
+    RightClick(2, 1);
+    Choose(miInsertLine);
+    QCOMPARE(Row(1), QStringList({"", "", ""}));
+    QCOMPARE(Row(2), QStringList({"fixed string", "1", "abc"}));
+    QCOMPARE(Row(3), QStringList({"random from string", "2", "xyz"}));
+    QCOMPARE(Row(512), QStringList({"", "", ""}));
+    QCOMPARE(ToQString(F->Cells(0, 1)), "  1");
+
+    SetRow(512, "blank", "9", "");
+    RightClick(2, 512);
+    Choose(miInsertLine);
+    QCOMPARE(Row(512), QStringList({"", "", ""}));
+    QCOMPARE(Row(3), QStringList({"random from string", "2", "xyz"}));
+}
+
+void TestMainWindow::clearAllAsksFirst_data() {
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("cleared");
+    QTest::newRow("yes") << "Yes" << true;
+    QTest::newRow("no") << "No" << false;
+    QTest::newRow("closed") << "" << false;
+}
+
+void TestMainWindow::clearAllAsksFirst() {
+    QFETCH(QString, answer);
+    QFETCH(bool, cleared);
+    SetRow(1, "fixed string", "1", "abc");
+    SetRow(6, "numeric (0..9)", "4", "");
+    SetRow(512, "blank", "2", "");
+    TDialogAnswerer answerer(answer);
+    RightClick(2, 6);
+    Choose(miClearAll);
+    QCOMPARE(answerer.Shown.size(), 1u);
+    QCOMPARE(answerer.Shown[0].Text, "Really delete all field definitions?");
+    const QStringList empty{"", "", ""};
+    QCOMPARE(Row(1) == empty, cleared);
+    QCOMPARE(Row(6) == empty, cleared);
+    QCOMPARE(Row(512) == empty, cleared);
+    QCOMPARE(ToQString(F->Cells(0, 6)), "  6");
+    QCOMPARE(ToQString(F->Cells(3, 0)), "String (for fixed/random)");
+}
+
+void TestMainWindow::dateHintIsShownOnce() {
+    TDialogAnswerer answerer;
+    SetRow(1, "fixed string", "1990", "abc");
+    RightClick(2, 1);
+    Choose(miDate);
+    QCOMPARE(Row(1), QStringList({"random date", "1990", ""}));
+    QCOMPARE(answerer.Shown.size(), 1u);
+    QCOMPARE(answerer.Shown[0].Name, "Message");
+    QCOMPARE(answerer.Shown[0].Text, "Please enter <YearFrom> in column \"Field Size\",\n"
+                                     "<YearTo> in column \"String\".\n"
+                                     "The random dates will appear in the format\n"
+                                     "as defined in control panel.");
+    RightClick(2, 2);
+    Choose(miDate);
+    QCOMPARE(ToQString(F->Cells(1, 2)), "random date");
+    QCOMPARE(answerer.Shown.size(), 1u);
+}
+
+void TestMainWindow::keyFilterPerColumn_data() {
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("typed"); // \b is Backspace
+    QTest::addColumn<QString>("after");
+    QTest::newRow("size takes digits only") << "" << 2 << ""
+                                            << "1a2-3 x"
+                                            << "123";
+    QTest::newRow("size takes backspace") << "blank" << 2 << ""
+                                          << "12\b"
+                                          << "1";
+    QTest::newRow("string of a date") << "random date" << 3 << ""
+                                      << "2000"
+                                      << "2000";
+    QTest::newRow("string of a fixed string") << "fixed string" << 3 << ""
+                                              << "a, b;"
+                                              << "a, b;";
+    QTest::newRow("string of a pool") << "random from string" << 3 << ""
+                                      << "xyz"
+                                      << "xyz";
+    QTest::newRow("string of a numeric row") << "numeric (0..9)" << 3 << ""
+                                             << "abc"
+                                             << "";
+    QTest::newRow("backspace in a numeric row's string") << "numeric (0..9)" << 3 << "keep"
+                                                         << "\b\b"
+                                                         << "keep";
+    QTest::newRow("string of an empty row") << "" << 3 << ""
+                                            << "abc"
+                                            << "";
+}
+
+void TestMainWindow::keyFilterPerColumn() {
+    QFETCH(QString, type);
+    QFETCH(int, column);
+    QFETCH(QString, before);
+    QFETCH(QString, typed);
+    QFETCH(QString, after);
+    SetRow(4, FromQString(type), "", column == 3 ? FromQString(before) : "");
+    Grid()->setFocus();
+    Grid()->setCurrentCell(3, column);
+    for (QChar c : typed) {
+        QWidget* target = QApplication::focusWidget();
+        QVERIFY(target);
+        if (c == '\b')
+            QTest::keyClick(target, Qt::Key_Backspace);
+        else
+            QTest::keyClicks(target, QString(c));
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(ToQString(F->Cells(column, 4)), after);
+}
+
+void TestMainWindow::charactersOutsideLatin1AreRefused() {
+    const auto typeEuro = [](QWidget* target) {
+        QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString::fromUtf8("\u20AC"),
+                            Qt::NoModifier);
+    };
+    for (const char* name : {"EditCharset", "EditDateFormat", "EditFileName"}) {
+        auto* edit = Child<QLineEdit>(name);
+        edit->setFocus();
+        edit->setText("ab");
+        edit->end(false);
+        typeEuro(edit);
+        QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString::fromLatin1("\xE9"),
+                            Qt::NoModifier);
+        QCOMPARE(edit->text(), QString::fromLatin1("ab\xE9"));
+        // Pasting goes through the same check: the whole insertion is refused.
+        edit->insert(QString::fromUtf8("x\u20ACy"));
+        QCOMPARE(edit->text(), QString::fromLatin1("ab\xE9"));
+    }
+    SetRow(2, "fixed string", "", "");
+    Grid()->setFocus();
+    Grid()->setCurrentCell(1, 3);
+    QTest::keyClicks(QApplication::focusWidget(), "a");
+    typeEuro(QApplication::focusWidget());
+    QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown,
+                        QString::fromLatin1("\xFC"), Qt::NoModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(F->Cells(3, 2), std::string("a\xFC"));
+}
+
+void TestMainWindow::draggingExchangesRows_data() {
+    QTest::addColumn<int>("fromCol");
+    QTest::addColumn<int>("toCol");
+    QTest::addColumn<int>("toRow"); // 0: outside the grid
+    QTest::addColumn<bool>("exchanged");
+    QTest::newRow("number onto type") << 0 << 1 << 6 << true;
+    QTest::newRow("type onto number") << 1 << 0 << 6 << true;
+    QTest::newRow("onto the size column") << 0 << 2 << 6 << false;
+    QTest::newRow("onto the string column") << 0 << 3 << 6 << false;
+    QTest::newRow("onto itself") << 0 << 1 << 2 << false;
+    QTest::newRow("outside the grid") << 0 << 1 << 0 << false;
+    QTest::newRow("from an editable cell") << 2 << 1 << 6 << false;
+}
+
+void TestMainWindow::draggingExchangesRows() {
+    QFETCH(int, fromCol);
+    QFETCH(int, toCol);
+    QFETCH(int, toRow);
+    QFETCH(bool, exchanged);
+    for (int r = 1; r <= 7; ++r)
+        SetRow(r, "fixed string", std::to_string(r), FromQString(QString("s%1").arg(r)));
+    QWidget* cells = Grid()->viewport();
+    const QPoint from = CellCenter(fromCol, 2);
+    const QPoint to =
+        toRow ? CellCenter(toCol, toRow) : QPoint(cells->width() + 200, cells->height() + 200);
+    QTest::mousePress(cells, Qt::LeftButton, {}, from);
+    QTest::mouseMove(cells, (from + to) / 2);
+    QTest::mouseMove(cells, to);
+    QTest::mouseRelease(cells, Qt::LeftButton, {}, to);
+    const QStringList row2{"fixed string", "2", "s2"};
+    const QStringList row6{"fixed string", "6", "s6"};
+    QCOMPARE(Row(2), exchanged ? row6 : row2);
+    QCOMPARE(Row(6), exchanged ? row2 : row6);
+    // Rows are exchanged, not shifted.
+    QCOMPARE(Row(3), QStringList({"fixed string", "3", "s3"}));
+    QCOMPARE(Row(5), QStringList({"fixed string", "5", "s5"}));
+    QCOMPARE(ToQString(F->Cells(0, 2)), "  2");
+    QCOMPARE(ToQString(F->Cells(0, 6)), "  6");
+}
+
+void TestMainWindow::dragScrollsAtTheEdges() {
+    TStringGrid* grid = Grid();
+    QWidget* cells = grid->viewport();
+    auto* timer = Child<QTimer>("Timer1");
+    const auto pointerTo = [&](QPoint gridPos) {
+        QCursor::setPos(grid->mapToGlobal(gridPos));
+        QTest::mouseMove(cells, cells->mapFrom(grid, gridPos));
+    };
+    F->SetTopRow(6);
+    const QPoint start = cells->mapTo(grid, CellCenter(0, 7));
+    QTest::mousePress(cells, Qt::LeftButton, {}, cells->mapFrom(grid, start));
+
+    // Over the title row the grid scrolls up until row 1 is at the top, then stops.
+    pointerTo(QPoint(20, 10));
+    QTRY_COMPARE(F->TopRow(), 1);
+    QTRY_VERIFY(!timer->isActive());
+
+    // The middle band stops the scrolling.
+    F->SetTopRow(4);
+    pointerTo(QPoint(20, 10));
+    QVERIFY(timer->isActive());
+    pointerTo(QPoint(20, grid->height() / 2));
+    QVERIFY(!timer->isActive());
+    QTest::qWait(150);
+    QCOMPARE(F->TopRow(), 4);
+
+    // At the bottom edge it scrolls down until row 512 is visible.
+    F->SetTopRow(505);
+    pointerTo(QPoint(20, grid->height() - 3));
+    QTRY_COMPARE(F->TopRow() + grid->VisibleRowCount(), 513);
+    QTRY_VERIFY(!timer->isActive());
+
+    // Outside the grid a tick does nothing, but the timer keeps running.
+    F->SetTopRow(300);
+    pointerTo(QPoint(20, grid->height() - 3));
+    const QPoint outside(20, grid->height() + 40);
+    QCursor::setPos(grid->mapToGlobal(outside));
+    const int top = F->TopRow();
+    QTest::qWait(150);
+    QCOMPARE(F->TopRow(), top);
+    QVERIFY(timer->isActive());
+    QTest::mouseRelease(cells, Qt::LeftButton, {}, cells->mapFrom(grid, outside));
+    QTest::mouseClick(cells, Qt::LeftButton, {}, CellCenter(2, F->TopRow()));
+    QVERIFY(!timer->isActive());
+}
+
+// ---------------------------------------------------------------------------------------
+// The command string
+
+void TestMainWindow::buildCommandString_data() {
+    QTest::addColumn<QStringList>("rows"); // type|size|string, row 1 first; "" for an empty row
+    QTest::addColumn<QString>("count");
+    QTest::addColumn<QString>("charset");
+    QTest::addColumn<int>("eol");
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("argCount");
+    QTest::addColumn<int>("definedRows");
+    QTest::addColumn<QString>("refusal"); // what the generator says to the string, if anything
+    const QString u = ToQString(Umlauts);
+    const QString file = "c:\\random.txt";
+    QTest::newRow("no rows") << QStringList() << "100" << u << 0 << file
+                             << "/R=100 /D=" + u + " /E=W c:\\random.txt" << 4 << 0
+                             << QString("Empty record definition not allowed.");
+    QTest::newRow("one numeric row")
+        << QStringList{"numeric (0..9)|5|"} << "100" << u << 0 << file
+        << "/R=100 /D=" + u + " /N=5 /E=W c:\\random.txt" << 5 << 1 << QString();
+    QTest::newRow("fixed string and date")
+        << QStringList{"fixed string||ab c", "random date|1990|2000"} << "100" << u << 0 << file
+        << "/R=100 /D=" + u + " /F=1,#97#98#32#99 /Y=1990,2000 /E=W c:\\random.txt" << 6 << 2
+        << QString();
+    QTest::newRow("settings emptied") << QStringList{"numeric (0..9)|3|"} << "100"
+                                      << "" << 2 << ""
+                                      << "/R=100 /N=3 /E=N " << 3 << 1 << QString();
+    QTest::newRow("first row empty") << QStringList{"", "numeric (0..9)|3|"} << "100" << u << 0
+                                     << file << "/R=100 /D=" + u + " /E=W c:\\random.txt" << 4 << 0
+                                     << QString("Empty record definition not allowed.");
+    QTest::newRow("stops at the first empty row")
+        << QStringList{"hex (0..F)|1|", "capital (A..Z)|2|", "small (a..z)|3|", "", "blank|4|"}
+        << "7"
+        << "" << 1 << "out.txt"
+        << "/R=7 /H=1 /C=2 /S=3 /E=U out.txt" << 6 << 3 << QString();
+    QTest::newRow("stops at an editing entry")
+        << QStringList{"tabstop|2|", "(clear all)|1|", "blank|1|"} << "7"
+        << "" << 0 << "o"
+        << "/R=7 /T=2 /E=W o" << 4 << 1 << QString();
+    QTest::newRow("empty size is 1") << QStringList{"numeric (0..9)||"} << "100"
+                                     << "" << 0 << "o"
+                                     << "/R=100 /N=1 /E=W o" << 4 << 1 << QString();
+    QTest::newRow("commas are coded") << QStringList{"fixed string|1|a,b"} << "100"
+                                      << "" << 0 << "o"
+                                      << "/R=100 /F=1,#97#44#98 /E=W o" << 4 << 1 << QString();
+    QTest::newRow("date without to-year") << QStringList{"random date|1990|"} << "100"
+                                          << "" << 0 << "o"
+                                          << "/R=100 /Y=1990 /E=W o" << 4 << 1 << QString();
+    QTest::newRow("string on a type without one")
+        << QStringList{"letter (A..Z, a..z)|2|x"} << "100"
+        << "" << 0 << "o"
+        << "/R=100 /L=2,#120 /E=W o" << 4 << 1 << QString("Invalid length for argument L.");
+    QTest::newRow("record count emptied") << QStringList{"binary (#0..#255)|1|"} << ""
+                                          << "" << 0 << "o"
+                                          << "/R=1 /X=1 /E=W o" << 4 << 1 << QString();
+    QTest::newRow("every remaining type")
+        << QStringList{"letter union userdef' charset|2|", "binary low (#0..#31)|3|"} << "1"
+        << "xy" << 0 << "o"
+        << "/R=1 /D=xy /A=2 /P=3 /E=W o" << 6 << 2 << QString();
+    QTest::newRow("long string written whole")
+        << QStringList{"fixed string|1|" + QString(100, 'z')} << "1"
+        << "" << 0 << "o"
+        << "/R=1 /F=1," + QString("#122").repeated(100) + " /E=W o" << 4 << 1 << QString();
+    // File names on this system are absolute paths; the generator takes them as the name.
+    QTest::newRow("absolute path") << QStringList{"numeric (0..9)|2|"} << "9"
+                                   << "" << 0 << "/home/user/random.txt"
+                                   << "/R=9 /N=2 /E=W /home/user/random.txt" << 4 << 1 << QString();
+}
+
+void TestMainWindow::buildCommandString() {
+    QFETCH(QStringList, rows);
+    QFETCH(QString, count);
+    QFETCH(QString, charset);
+    QFETCH(int, eol);
+    QFETCH(QString, fileName);
+    QFETCH(QString, expected);
+    QFETCH(int, argCount);
+    QFETCH(int, definedRows);
+    QFETCH(QString, refusal);
+    for (int r = 0; r < rows.size(); ++r) {
+        const QStringList cells = rows[r].split('|');
+        if (cells.size() == 3)
+            SetRow(r + 1, FromQString(cells[0]), FromQString(cells[1]), FromQString(cells[2]));
+    }
+    SetRecordCount(count);
+    Child<QLineEdit>("EditCharset")->setText(charset);
+    Child<TRadioGroup>("RadioGroupEOL")->SetItemIndex(eol);
+    Child<QLineEdit>("EditFileName")->setText(fileName);
+
+    std::int32_t defined = -1;
+    std::string cmd;
+    F->BuildCommandString(defined, cmd);
+    QCOMPARE(ToQString(cmd), expected);
+    QCOMPARE(F->ArgCount(), argCount);
+    QCOMPARE(defined, definedRows);
+
+    // The count agrees with what the generator accepts from the string, or the generator
+    // refuses the string with its own message.
+    TVxRndParser parser;
+    try {
+        parser.Parse(cmd);
+        QVERIFY2(refusal.isEmpty(), "accepted");
+        QCOMPARE(parser.ArgCount(), F->ArgCount());
+        QCOMPARE(static_cast<int>(parser.Fields().size()), definedRows);
+    } catch (const Exception& e) {
+        QCOMPARE(QString::fromStdString(e.what()), refusal);
+    }
+}
+
+void TestMainWindow::buildCommandStringTrimsAndTakesTheDateFormat() {
+    auto* fileName = Child<QLineEdit>("EditFileName");
+    auto* charset = Child<QLineEdit>("EditCharset");
+    auto* dateFormat = Child<QLineEdit>("EditDateFormat");
+    fileName->setText("  out.txt  ");
+    charset->setText(" \tab ");
+    dateFormat->setText(" DD.MM.YYYY");
+    SetRow(1, "numeric (0..9)", "2", "");
+    std::int32_t defined = 0;
+    std::string cmd;
+    F->BuildCommandString(defined, cmd);
+    QCOMPARE(ToQString(cmd), "/R=100 /D=ab /N=2 /E=W out.txt");
+    QCOMPARE(fileName->text(), "out.txt");
+    QCOMPARE(charset->text(), "ab");
+    QCOMPARE(QString::fromStdString(SystemDateFormat), " DD.MM.YYYY");
+
+    // An empty date-format edit leaves the format in force alone.
+    dateFormat->clear();
+    F->BuildCommandString(defined, cmd);
+    QCOMPARE(QString::fromStdString(SystemDateFormat), " DD.MM.YYYY");
+
+    // The trimming happens also when a row is then refused.
+    fileName->setText("  other.txt  ");
+    dateFormat->setText("yyyy");
+    SetRow(2, "fixed string", "1", "");
+    QVERIFY_THROWS_EXCEPTION(Exception, F->BuildCommandString(defined, cmd));
+    QCOMPARE(fileName->text(), "other.txt");
+    QCOMPARE(QString::fromStdString(SystemDateFormat), "yyyy");
+    QCOMPARE(defined, 2);
+}
+
+void TestMainWindow::buildCommandStringRefusesEmptyStrings_data() {
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("random from string")
+        << "random from string"
+        << "Empty string for field type\r\n\"random from string\" not allowed!";
+    QTest::newRow("fixed string") << "fixed string"
+                                  << "Empty string for field type\r\n\"fixed string\" not allowed!";
+}
+
+void TestMainWindow::buildCommandStringRefusesEmptyStrings() {
+    QFETCH(QString, type);
+    QFETCH(QString, message);
+    SetRow(1, "numeric (0..9)", "1", "");
+    SetRow(2, FromQString(type), "3", "");
+    std::int32_t defined = 0;
+    std::string cmd = "untouched";
+    try {
+        F->BuildCommandString(defined, cmd);
+        QFAIL("no error");
+    } catch (const Exception& e) {
+        QCOMPARE(QString::fromStdString(e.what()), message);
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// The generation run
+
+void TestMainWindow::fileRunWritesEveryRecord_data() {
+    QTest::addColumn<int>("eol");
+    QTest::addColumn<QByteArray>("lineEnd");
+    QTest::newRow("CR LF") << 0 << QByteArray("\r\n");
+    QTest::newRow("LF") << 1 << QByteArray("\n");
+    QTest::newRow("none") << 2 << QByteArray();
+}
+
+void TestMainWindow::fileRunWritesEveryRecord() {
+    QFETCH(int, eol);
+    QFETCH(QByteArray, lineEnd);
+    const QString path = FTemp->filePath("out.txt");
+    ExampleDefinition();
+    SetFileOutput(path);
+    SetRecordCount("250");
+    Child<TRadioGroup>("RadioGroupEOL")->SetItemIndex(eol);
+    TDialogAnswerer answerer;
+    Start();
+    QCOMPARE(answerer.Shown.size(), 0u);
+    ExpectIdle();
+    const QByteArray bytes = ReadAll(path);
+    const qsizetype recordSize = 6 + lineEnd.size();
+    QCOMPARE(bytes.size(), 250 * recordSize);
+    const QRegularExpression record("^[0-9]{5};$");
+    for (qsizetype i = 0; i < bytes.size(); i += recordSize) {
+        const QByteArray one = bytes.mid(i, recordSize);
+        QVERIFY(one.endsWith(lineEnd));
+        QVERIFY2(record.match(QString::fromLatin1(one.left(6))).hasMatch(), one.constData());
+    }
+    QVERIFY(Child<TMemo>("Memo1")->Text().isEmpty());
+}
+
+void TestMainWindow::memoRunAddsOneLinePerRecord() {
+    auto* memo = Child<TMemo>("Memo1");
+    ExampleDefinition();
+    SetMemoOutput();
+    SetRecordCount("5");
+    Start();
+    QCOMPARE(memo->LineCount(), 5);
+    // Whatever the end of line, a memo line carries none.
+    Child<TRadioGroup>("RadioGroupEOL")->SetItemIndex(1);
+    SetRecordCount("120");
+    Start();
+    const QStringList lines = memo->Text().split('\n');
+    QCOMPARE(lines.size(), 120);
+    QCOMPARE(memo->LineCount(), 120);
+    const QRegularExpression record("^[0-9]{5};$");
+    for (const QString& line : lines)
+        QVERIFY2(record.match(line).hasMatch(), qPrintable(line));
+    ExpectIdle();
+
+    // A file run clears the memo too.
+    SetFileOutput(FTemp->filePath("f.txt"));
+    Start();
+    QVERIFY(memo->Text().isEmpty());
+    QCOMPARE(memo->LineCount(), 0);
+}
+
+void TestMainWindow::memoShowsLineBreaksAsPlaceholders() {
+    SetRow(1, "fixed string", "1", std::string("a\r\nb\0c", 6));
+    SetMemoOutput();
+    SetRecordCount("2");
+    Start();
+    const QString line = QString("a") + QChar(TMemo::CarriageReturnMark) +
+                         QChar(TMemo::LineFeedMark) + "b" + QChar(TMemo::NulMark) + "c";
+    QCOMPARE(Child<TMemo>("Memo1")->Text(), line + "\n" + line);
+}
+
+void TestMainWindow::memoTakesOverCollectedLinesAtTheEnd() {
+    auto* memo = Child<TMemo>("Memo1");
+    SetMemoOutput();
+    memo->BeginUpdate();
+    for (int i = 0; i < 500; ++i)
+        memo->AddLine("line " + std::to_string(i));
+    QCOMPARE(memo->verticalScrollBar()->maximum(), 0);
+    memo->EndUpdate();
+    QCOMPARE(memo->LineCount(), 500);
+    QCOMPARE(memo->Line(499), "line 499");
+    QVERIFY(memo->verticalScrollBar()->maximum() > 400);
+    QVERIFY(memo->SelectedText().isEmpty());
+
+    // Whole lines are selected by dragging over them and copied with Ctrl+C.
+    const int height = memo->fontMetrics().lineSpacing();
+    QTest::mousePress(memo->viewport(), Qt::LeftButton, {}, QPoint(10, height / 2));
+    QTest::mouseMove(memo->viewport(), QPoint(10, 2 * height + height / 2));
+    QTest::mouseRelease(memo->viewport(), Qt::LeftButton, {}, QPoint(10, 2 * height + height / 2));
+    QCOMPARE(memo->SelectedText(), "line 0\nline 1\nline 2");
+    QTest::keyClick(memo, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), "line 0\nline 1\nline 2");
+    QTest::keyClick(memo, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(memo->SelectedText(), memo->Text());
+    QTest::keyClick(memo, Qt::Key_End);
+    QCOMPARE(memo->verticalScrollBar()->value(), memo->verticalScrollBar()->maximum());
+
+    memo->ClearLines();
+    QCOMPARE(memo->LineCount(), 0);
+    QVERIFY(memo->Text().isEmpty());
+    QVERIFY(memo->SelectedText().isEmpty());
+    QCOMPARE(memo->verticalScrollBar()->maximum(), 0);
+}
+
+void TestMainWindow::emptyRunTruncatesTheFile() {
+    const QString path = FTemp->filePath("old.txt");
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("previous content");
+    }
+    auto* memo = Child<TMemo>("Memo1");
+    ExampleDefinition();
+    SetMemoOutput();
+    Start();
+    QCOMPARE(memo->LineCount(), 100);
+    SetFileOutput(path);
+    SetRecordCount("0");
+    Start();
+    QVERIFY(QFile::exists(path));
+    QCOMPARE(QFileInfo(path).size(), 0);
+    QVERIFY(memo->Text().isEmpty());
+    QCOMPARE(Child<TGauge>("Gauge1")->value(), 0);
+    ExpectIdle();
+}
+
+void TestMainWindow::gaugeStopsAtTheLastHundred() {
+    auto* gauge = Child<TGauge>("Gauge1");
+    std::vector<int> seen;
+    ExampleDefinition();
+    SetMemoOutput();
+    SetRecordCount("350");
+    {
+        TRunPasses passes([&](int) { seen.push_back(gauge->Position()); });
+        Start();
+    }
+    QCOMPARE(seen, std::vector<int>({100, 200, 300}));
+    QCOMPARE(gauge->Position(), 300);
+    QCOMPARE(gauge->value(), 300);
+    QCOMPARE(gauge->maximum(), 350);
+    SetRecordCount("150");
+    Start();
+    QCOMPARE(gauge->value(), 100);
+    QCOMPARE(gauge->maximum(), 150);
+    QCOMPARE(gauge->text(), "66%");
+    // Below 100 records the gauge stays at 0, and an empty run is no busy indicator.
+    SetRecordCount("0");
+    Start();
+    QCOMPARE(gauge->value(), 0);
+    QVERIFY(gauge->maximum() > gauge->minimum());
+    QCOMPARE(gauge->text(), "0%");
+}
+
+void TestMainWindow::abortStopsAfterTheNextHundred() {
+    const QString path = FTemp->filePath("aborted.txt");
+    auto* start = Child<QPushButton>("ButtonStart");
+    auto* abort = Child<QPushButton>("ButtonAbort");
+    bool running = false;
+    ExampleDefinition();
+    SetFileOutput(path);
+    SetRecordCount("1000");
+    TDialogAnswerer answerer;
+    {
+        // Abort is clicked in the pass after record 200; the run notices it right after.
+        TRunPasses passes([&](int pass) {
+            if (pass == 1)
+                running = !start->isEnabled() && abort->isEnabled();
+            if (pass == 2)
+                QTest::mouseClick(abort, Qt::LeftButton);
+        });
+        Start();
+        QCOMPARE(passes.Passes(), 2);
+    }
+    QVERIFY(running);
+    QCOMPARE(answerer.Shown.size(), 0u);
+    QCOMPARE(ReadAll(path).count('\n'), 200);
+    QCOMPARE(ReadAll(path).size(), 200 * 8);
+    ExpectIdle();
+
+    // A later run is not aborted by the earlier click.
+    Start();
+    QCOMPARE(ReadAll(path).count('\n'), 1000);
+
+    // Fewer than 100 records give the event loop no pass, so nothing can abort them.
+    SetRecordCount("99");
+    {
+        TRunPasses passes([&](int) { QTest::mouseClick(abort, Qt::LeftButton); });
+        Start();
+        QCOMPARE(passes.Passes(), 0);
+    }
+    QCOMPARE(ReadAll(path).count('\n'), 99);
+}
+
+void TestMainWindow::outputTargetIsFixedForTheRun() {
+    const QString path = FTemp->filePath("target.txt");
+    auto* memoButton = Child<QRadioButton>("VxRadioBtnMemo");
+    ExampleDefinition();
+    SetFileOutput(path);
+    SetRecordCount("500");
+    {
+        TRunPasses passes([&](int pass) {
+            if (pass == 1)
+                QTest::mouseClick(memoButton, Qt::LeftButton);
+        });
+        Start();
+    }
+    QVERIFY(memoButton->isChecked());
+    QCOMPARE(ReadAll(path).count('\n'), 500);
+    QVERIFY(Child<TMemo>("Memo1")->Text().isEmpty());
+}
+
+void TestMainWindow::eachRunIsSeededAnew() {
+    ExampleDefinition();
+    SetRecordCount("200");
+    SetFileOutput(FTemp->filePath("first.txt"));
+    Start();
+    QTest::qWait(5);
+    SetFileOutput(FTemp->filePath("second.txt"));
+    Start();
+    const QByteArray first = ReadAll(FTemp->filePath("first.txt"));
+    QCOMPARE(first.size(), 200 * 8);
+    QVERIFY(first != ReadAll(FTemp->filePath("second.txt")));
+}
+
+void TestMainWindow::failuresAreShownAndLeaveTheWindowIdle_data() {
+    QTest::addColumn<QString>("situation");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no file name") << "blank file name"
+                                  << "No output file indicated!";
+    QTest::newRow("fixed string without string")
+        << "empty fixed string"
+        << "Empty string for field type\r\n\"fixed string\" not allowed!";
+    QTest::newRow("pool without string")
+        << "empty pool"
+        << "Empty string for field type\r\n\"random from string\" not allowed!";
+    QTest::newRow("no field") << "empty grid"
+                              << "Empty record definition not allowed.";
+    QTest::newRow("generator refuses a size") << "bad size"
+                                              << "Invalid length for argument N.";
+    QTest::newRow("counts differ") << "blank in charset"
+                                   << "Invalid record definition.";
+    QTest::newRow("record count not a number") << "empty count"
+                                               << "'' is not a valid integer value.";
+    QTest::newRow("folder missing")
+        << "missing folder" << QString::fromStdString(EInOutError::RuntimeText(ENOENT) + ".");
+    QTest::newRow("disk full") << "disk full"
+                               << QString::fromStdString(EInOutError::RuntimeText(ENOSPC) + ".");
+}
+
+void TestMainWindow::failuresAreShownAndLeaveTheWindowIdle() {
+    QFETCH(QString, situation);
+    QFETCH(QString, message);
+    auto* memo = Child<TMemo>("Memo1");
+    auto* fileName = Child<QLineEdit>("EditFileName");
+    const QString path = FTemp->filePath("never.txt");
+
+    // The memo holds the lines of an earlier run, which a refused run leaves alone.
+    ExampleDefinition();
+    SetMemoOutput();
+    SetRecordCount("3");
+    Start();
+    QCOMPARE(memo->LineCount(), 3);
+    SetFileOutput(path);
+
+    bool fileRun = true;
+    if (situation == "blank file name") {
+        fileName->setText("   ");
+    } else if (situation == "empty fixed string") {
+        SetRow(3, "fixed string", "1", "");
+    } else if (situation == "empty pool") {
+        SetRow(3, "random from string", "1", "");
+    } else if (situation == "empty grid") {
+        SetRow(1, "", "", "");
+    } else if (situation == "bad size") {
+        SetRow(1, "numeric (0..9)", "5x", "");
+    } else if (situation == "blank in charset") {
+        SetMemoOutput();
+        fileRun = false;
+        fileName->clear();
+        Child<QLineEdit>("EditCharset")->setText("a b");
+    } else if (situation == "empty count") {
+        SetRecordCount("");
+    } else if (situation == "missing folder") {
+        fileName->setText(FTemp->filePath("no/such/folder/out.txt"));
+    } else if (situation == "disk full") {
+        fileName->setText("/dev/full");
+    }
+
+    TDialogAnswerer answerer;
+    Start();
+    QCOMPARE(answerer.Shown.size(), 1u);
+    QCOMPARE(answerer.Shown[0].Name, "ErrorMessage");
+    QCOMPARE(answerer.Shown[0].Text, Lines(message));
+    ExpectIdle();
+    if (situation == "blank file name")
+        QCOMPARE(fileName->text(), "   ");
+    if (fileRun)
+        QVERIFY(!QFile::exists(path));
+    // Only a run that got as far as its output has emptied the memo.
+    const bool outputOpened = situation == "disk full";
+    QCOMPARE(memo->LineCount(), outputOpened ? 0 : 3);
+
+    // The window stays usable: the same window runs a sound definition afterwards.
+    SetRow(1, "numeric (0..9)", "5", "");
+    SetRow(2, "fixed string", "1", ";");
+    SetRow(3, "", "", "");
+    SetRecordCount("10");
+    Child<QLineEdit>("EditCharset")->setText("x");
+    SetFileOutput(FTemp->filePath("after.txt"));
+    Start();
+    QCOMPARE(answerer.Shown.size(), 1u);
+    QCOMPARE(ReadAll(FTemp->filePath("after.txt")).size(), 10 * 8);
+}
+
+void TestMainWindow::blankFileNameIsFineForMemoOutput() {
+    ExampleDefinition();
+    SetMemoOutput();
+    Child<QLineEdit>("EditFileName")->setText("   ");
+    SetRecordCount("4");
+    TDialogAnswerer answerer;
+    Start();
+    QCOMPARE(answerer.Shown.size(), 0u);
+    QCOMPARE(Child<TMemo>("Memo1")->LineCount(), 4);
+}
+
+void TestMainWindow::failingRecordKeepsTheEarlierOnes() {
+    // Years beyond 9999 cannot be written; the run stops at the first such record drawn.
+    const QString path = FTemp->filePath("dates.txt");
+    SetRow(1, "random date", "9000", "10000");
+    Child<QLineEdit>("EditDateFormat")->setText("yyyy");
+    SetFileOutput(path);
+    SetRecordCount("20000");
+    TDialogAnswerer answerer;
+    Start();
+    QCOMPARE(answerer.Shown.size(), 1u);
+    QCOMPARE(answerer.Shown[0].Text, "Invalid argument to date encode.");
+    ExpectIdle();
+    const QByteArray bytes = ReadAll(path);
+    QVERIFY(bytes.size() < 20000 * 6);
+    QCOMPARE(bytes.size() % 6, 0);
+    for (const QByteArray& line : bytes.split('\n'))
+        if (!line.isEmpty())
+            QVERIFY2(
+                QRegularExpression("^9[0-9]{3}\r$").match(QString::fromLatin1(line)).hasMatch(),
+                line.constData());
+
+    SetMemoOutput();
+    Start();
+    QCOMPARE(answerer.Shown.size(), 2u);
+    for (const QString& line : Child<TMemo>("Memo1")->Text().split('\n', Qt::SkipEmptyParts))
+        QVERIFY2(QRegularExpression("^9[0-9]{3}$").match(line).hasMatch(), qPrintable(line));
+}
+
+// ---------------------------------------------------------------------------------------
+// Help
+
+void TestMainWindow::f1OpensHelpEverywhere_data() {
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<bool>("shift");
+    QTest::newRow("grid") << "StringGrid1" << false;
+    QTest::newRow("cell editor") << "editor" << false;
+    QTest::newRow("record count") << "VxNumEditRecords" << false;
+    QTest::newRow("date format") << "EditDateFormat" << false;
+    QTest::newRow("file name, shift") << "EditFileName" << true;
+    QTest::newRow("button") << "ButtonStart" << false;
+    QTest::newRow("radio group, shift") << "RadioGroupEOLItem1" << true;
+}
+
+void TestMainWindow::f1OpensHelpEverywhere() {
+    QFETCH(QString, focus);
+    QFETCH(bool, shift);
+    TRecordingViewer viewer;
+    THelpViewer* previous = SetHelpViewer(&viewer);
+    if (focus == "editor") {
+        Grid()->setFocus();
+        Grid()->setCurrentCell(2, 2);
+        Grid()->editItem(Grid()->item(2, 2));
+        QVERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
+    } else {
+        Child<QWidget>(focus.toLatin1().constData())->setFocus();
+    }
+    QWidget* target = QApplication::focusWidget();
+    QVERIFY(target);
+    QTest::keyClick(target, Qt::Key_F1, shift ? Qt::ShiftModifier : Qt::NoModifier);
+    QTest::keyClick(target, Qt::Key_F2);
+    SetHelpViewer(previous);
+    QCOMPARE(viewer.Commands, std::vector<THelpCommand>{HELP_CONTENTS});
+    QCOMPARE(viewer.Data, std::vector<unsigned long>{0});
+    QCOMPARE(viewer.Files[0], ApplicationHelpFile());
+}
+
+void TestMainWindow::helpButtonPrefersTheContentsFile() {
+    TRecordingViewer viewer;
+    THelpViewer* previous = SetHelpViewer(&viewer);
+    const QString oldCurrent = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(FTemp->path()));
+    QTest::mouseClick(Child<QPushButton>("ButtonHelp"), Qt::LeftButton);
+    {
+        QFile cnt("TabbitU.cnt");
+        QVERIFY(cnt.open(QIODevice::WriteOnly));
+    }
+    QTest::mouseClick(Child<QPushButton>("ButtonHelp"), Qt::LeftButton);
+    QDir::setCurrent(oldCurrent);
+    // Beside the help file it does not count: only the current folder is asked.
+    QTest::mouseClick(Child<QPushButton>("ButtonHelp"), Qt::LeftButton);
+    SetHelpViewer(previous);
+    QCOMPARE(viewer.Commands,
+             (std::vector<THelpCommand>{HELP_CONTENTS, HELP_FINDER, HELP_CONTENTS}));
+}
+
+// ---------------------------------------------------------------------------------------
+// The desktop's font
+
+void TestMainWindow::textsFitAtDesktopFonts_data() {
+    AddDesktopFontRows();
+}
+
+void TestMainWindow::textsFitAtDesktopFonts() {
+    QFETCH(int, points);
+    const TDesktopFont desktop(points);
+    F = std::make_unique<TFormMain>();
+    F->show();
+    QVERIFY(QTest::qWaitForWindowExposed(F.get()));
+
+    // The window shows the desktop's font at its own size, the memo a fixed-pitch one.
+    QCOMPARE(F->font().pointSize(), points);
+    const QFont memoFont = Child<TMemo>("Memo1")->font();
+    QCOMPARE(memoFont.pointSize(), points);
+    const QFontMetrics memoMetrics(memoFont);
+    QCOMPARE(memoMetrics.horizontalAdvance('i'), memoMetrics.horizontalAdvance('W'));
+
+    // No caption is cut off: every text's size hint fits the box it was given.
+    QStringList clipped;
+    const auto check = [&](QWidget* w, QSize needed) {
+        if (w->isVisible() && (needed.width() > w->width() || needed.height() > w->height()))
+            clipped << QString("%1 needs %2x%3, has %4x%5")
+                           .arg(w->objectName())
+                           .arg(needed.width())
+                           .arg(needed.height())
+                           .arg(w->width())
+                           .arg(w->height());
+    };
+    for (QLabel* label : F->findChildren<QLabel*>())
+        check(label, label->sizeHint());
+    for (QRadioButton* radio : F->findChildren<QRadioButton*>())
+        check(radio, radio->sizeHint());
+    for (QPushButton* button : F->findChildren<QPushButton*>())
+        check(button, QSize(CaptionWidth(*button), button->sizeHint().height()));
+    for (QLineEdit* edit : F->findChildren<QLineEdit*>())
+        check(edit, QSize(0, edit->sizeHint().height()));
+    check(Child<TGauge>("Gauge1"), QSize(0, F->fontMetrics().height()));
+    // The grid's titles and the longest field type fit their columns, a row its text.
+    const QFontMetrics metrics(Grid()->font());
+    const auto column = [&](int col, const QString& text) {
+        if (metrics.horizontalAdvance(text) + 4 > Grid()->columnWidth(col))
+            clipped << "column " + QString::number(col) + ": " + text;
+    };
+    for (int c = 0; c < 4; ++c)
+        column(c, ToQString(F->Cells(c, 0)));
+    for (const TTextTypeOpt& opt : TextTypeOpts)
+        column(1, QString::fromLatin1(opt.Caption));
+    if (metrics.height() > Grid()->rowHeight(0))
+        clipped << "row height";
+    QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join("; ")));
+
+    // Nor does a control cover another.
+    QStringList overlapping;
+    const QList<QWidget*> controls = F->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (qsizetype i = 0; i < controls.size(); ++i)
+        for (qsizetype j = i + 1; j < controls.size(); ++j)
+            if (controls[i]->isVisible() && controls[j]->isVisible() &&
+                controls[i]->geometry().intersects(controls[j]->geometry()))
+                overlapping << controls[i]->objectName() + "/" + controls[j]->objectName();
+    QVERIFY2(overlapping.isEmpty(), qPrintable(overlapping.join("; ")));
+
+    // On a screen too low for it, the window gives up grid rows, down to three, and keeps
+    // its bottom on the screen.
+    const int room = F->screen()->availableGeometry().height() -
+                     F->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, F.get());
+    QVERIFY(Grid()->height() >= Grid()->horizontalHeader()->height() + 3 * Grid()->rowHeight(0));
+    QVERIFY(F->height() <= room || Grid()->height() < F->Scale().Vert(18) * 4 + 4);
+    const int designHeight = F->Scale().Vert(480);
+    QCOMPARE(F->height() < designHeight, designHeight > room);
+    QCOMPARE(F->minimumHeight(), F->height());
+
+    // At the common 10 points the window fits a 1366 x 768 screen with its title bar and a
+    // panel.
+    if (points == 10) {
+        QVERIFY(F->width() <= 1366);
+        QVERIFY2(F->height() + 60 <= 768, qPrintable(QString::number(F->height())));
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// The keyboard alone
+
+void TestMainWindow::menuKeysOpenThePopupForTheCurrentRow_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<bool>("inEditor");
+    QTest::newRow("menu key in the editor") << int(Qt::Key_Menu) << Qt::KeyboardModifiers() << true;
+    QTest::newRow("menu key on the grid") << int(Qt::Key_Menu) << Qt::KeyboardModifiers() << false;
+    QTest::newRow("shift+f10 in the editor")
+        << int(Qt::Key_F10) << Qt::KeyboardModifiers(Qt::ShiftModifier) << true;
+    QTest::newRow("shift+f10 on the grid")
+        << int(Qt::Key_F10) << Qt::KeyboardModifiers(Qt::ShiftModifier) << false;
+}
+
+void TestMainWindow::menuKeysOpenThePopupForTheCurrentRow() {
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(bool, inEditor);
+    SetRow(40, "", "12", "leftover");
+    // The current row lies out of view: the menu brings it into view first.
+    Grid()->setFocus();
+    Grid()->setCurrentCell(39, 3);
+    if (!inEditor)
+        Grid()->setFocus();
+    QWidget* target = QApplication::focusWidget();
+    QCOMPARE(target != Grid(), inEditor);
+    QTest::keyClick(target, Qt::Key(key), modifiers);
+    QMenu* menu = OpenMenu();
+    QVERIFY(menu);
+    const QRect typeCell = Grid()->CellRect(1, 40);
+    QVERIFY(Grid()->rect().contains(typeCell));
+    QCOMPARE(menu->pos().x(), Grid()->mapToGlobal(typeCell.bottomLeft()).x());
+    // The choice acts on that row, even when the current cell has moved meanwhile.
+    Grid()->setCurrentCell(2, 2);
+    Choose(miNumeric);
+    QCOMPARE(Row(40), QStringList({"numeric (0..9)", "12", ""}));
+    QCOMPARE(Row(3), QStringList({"", "", ""}));
+    // The keyboard goes on where it was: in the current cell.
+    QTRY_VERIFY(Grid()->isAncestorOf(QApplication::focusWidget()));
+    QTest::keyClicks(QApplication::focusWidget(), "7");
+    QCOMPARE(ToQString(F->Cells(2, 3)), "7");
+}
+
+void TestMainWindow::controlTabLeavesTheGrid_data() {
+    QTest::addColumn<bool>("inEditor");
+    QTest::newRow("from the cell editor") << true;
+    QTest::newRow("from the grid") << false;
+}
+
+void TestMainWindow::controlTabLeavesTheGrid() {
+    QFETCH(bool, inEditor);
+    const auto enterGrid = [&] {
+        Grid()->setFocus();
+        Grid()->setCurrentCell(5, 2);
+        if (!inEditor)
+            Grid()->setFocus();
+        return QApplication::focusWidget();
+    };
+    QTest::keyClick(enterGrid(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(QApplication::focusWidget(), Child<QWidget>("EditDateFormat"));
+    QTest::keyClick(enterGrid(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), Child<QWidget>("EditCharset"));
+    // Tab alone still moves between the cells.
+    QTest::keyClick(enterGrid(), Qt::Key_Tab);
+    QVERIFY(Grid()->isAncestorOf(QApplication::focusWidget()) ||
+            QApplication::focusWidget() == Grid());
+    QCOMPARE(Grid()->currentRow(), 5);
+    QCOMPARE(Grid()->currentColumn(), 3);
+}
+
+void TestMainWindow::altShiftArrowsExchangeRows() {
+    for (int r = 1; r <= 4; ++r)
+        SetRow(r, "fixed string", std::to_string(r), FromQString(QString("s%1").arg(r)));
+    const auto press = [&](Qt::Key key) {
+        QTest::keyClick(QApplication::focusWidget(), key, Qt::AltModifier | Qt::ShiftModifier);
+    };
+    Grid()->setFocus();
+    Grid()->setCurrentCell(2, 3); // row 3
+    press(Qt::Key_Up);
+    QCOMPARE(Row(2), QStringList({"fixed string", "3", "s3"}));
+    QCOMPARE(Row(3), QStringList({"fixed string", "2", "s2"}));
+    // The current cell goes with the row, so the next stroke moves it on.
+    QCOMPARE(Grid()->currentRow(), 1);
+    QCOMPARE(Grid()->currentColumn(), 3);
+    press(Qt::Key_Up);
+    QCOMPARE(Row(1), QStringList({"fixed string", "3", "s3"}));
+    QCOMPARE(Row(2), QStringList({"fixed string", "1", "s1"}));
+    // Row 1 has no row above it.
+    press(Qt::Key_Up);
+    QCOMPARE(Row(1), QStringList({"fixed string", "3", "s3"}));
+    QCOMPARE(Grid()->currentRow(), 0);
+    press(Qt::Key_Down);
+    press(Qt::Key_Down);
+    QCOMPARE(Row(1), QStringList({"fixed string", "1", "s1"}));
+    QCOMPARE(Row(2), QStringList({"fixed string", "2", "s2"}));
+    QCOMPARE(Row(3), QStringList({"fixed string", "3", "s3"}));
+    QCOMPARE(Row(4), QStringList({"fixed string", "4", "s4"}));
+    // Nor has row 512 one below it.
+    SetRow(512, "blank", "9", "");
+    Grid()->setCurrentCell(511, 2);
+    press(Qt::Key_Down);
+    QCOMPARE(Row(512), QStringList({"blank", "9", ""}));
+    QCOMPARE(ToQString(F->Cells(0, 3)), "  3");
+}
+
+void TestMainWindow::arrowKeysMoveTheFocusIntoTheOutputTarget() {
+    auto* file = Child<QRadioButton>("VxRadioBtnFile");
+    auto* memo = Child<QRadioButton>("VxRadioBtnMemo");
+    file->setFocus();
+    QTest::keyClick(file, Qt::Key_Left);
+    QVERIFY(memo->isChecked());
+    QCOMPARE(QApplication::focusWidget(), Child<QWidget>("Memo1"));
+    memo->setFocus();
+    QTest::keyClick(memo, Qt::Key_Right);
+    QVERIFY(file->isChecked());
+    QCOMPARE(QApplication::focusWidget(), Child<QWidget>("EditFileName"));
+    // The end-of-line choice stays where it was.
+    QCOMPARE(Child<TRadioGroup>("RadioGroupEOL")->ItemIndex(), 0);
+}
+
+void TestMainWindow::ctrlASelectsTheCellText_data() {
+    QTest::addColumn<int>("col");
+    QTest::addColumn<bool>("inEditor");
+    QTest::newRow("size, grid") << 2 << false;
+    QTest::newRow("size, editor") << 2 << true;
+    QTest::newRow("string, grid") << 3 << false;
+    QTest::newRow("string, editor") << 3 << true;
+}
+
+void TestMainWindow::ctrlASelectsTheCellText() {
+    QFETCH(int, col);
+    QFETCH(bool, inEditor);
+    SetRow(4, "numeric (0..9)", "12", "text");
+    Grid()->setFocus();
+    Grid()->setCurrentCell(3, col);
+    if (!inEditor)
+        Grid()->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    QVERIFY(editor);
+    QVERIFY(Grid()->isAncestorOf(editor));
+    QCOMPARE(editor->selectedText(), ToQString(F->Cells(col, 4)));
+    // Only the current cell is selected, not the table.
+    QVERIFY(Grid()->selectionModel()->selectedIndexes().size() <= 1);
+    QCOMPARE(Row(4), QStringList({"numeric (0..9)", "12", "text"}));
+}
+
+// ---------------------------------------------------------------------------------------
+// A screen reader
+
+void TestMainWindow::windowIsAWindowNamedByItsCaption() {
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(F.get());
+    QVERIFY(window);
+    QCOMPARE(window->role(), QAccessible::Window);
+    QCOMPARE(window->text(QAccessible::Name), QString("Create file with random records"));
+}
+
+void TestMainWindow::controlsHaveAccessibleNames() {
+    struct TExpected {
+        const char* Control;
+        const char* Name;
+        const char* Description;
+    };
+    const TExpected expected[] = {
+        {"VxNumEditRecords", "Record Count:", ""},
+        {"EditCharset", "User defined character set:",
+         "used in conjunction with field type \"letter union user def' charset\" "},
+        {"StringGrid1", "Record Definition:", "right-click to select field type"},
+        {"EditDateFormat", "Date Format:", ""},
+        {"RadioGroupEOL", "end-of-line", "coding EOL type"},
+        {"RadioGroupEOLItem1", "LF (UNIX)", ""},
+        {"VxRadioBtnMemo", "Output in memo", ""},
+        {"VxRadioBtnFile", "Output on file", ""},
+        {"EditFileName", "Output on file", ""},
+        {"Memo1", "Output in memo", ""},
+        {"ButtonStart", "Start", "start record generation"},
+        {"ButtonAbort", "Abort", "abort record generation"},
+        {"ButtonHelp", "Help", "display help"},
+        {"ButtonAbout", "About", "about the author"},
+        {"ButtonManage", "Manage Definitions", "save or load record definitions"},
+        {"Gauge1", "Progress", ""},
+    };
+    for (const TExpected& e : expected) {
+        QAccessibleInterface* iface =
+            QAccessible::queryAccessibleInterface(Child<QWidget>(e.Control));
+        QVERIFY2(iface, e.Control);
+        QCOMPARE(iface->text(QAccessible::Name), QString(e.Name));
+        if (*e.Description)
+            QCOMPARE(iface->text(QAccessible::Description), QString(e.Description));
+    }
+}
+
+void TestMainWindow::gaugeReportsItsValue() {
+    auto* gauge = Child<TGauge>("Gauge1");
+    gauge->SetMax(500);
+    gauge->SetPosition(200);
+    gauge->Refresh();
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(gauge);
+    QVERIFY(iface);
+    QAccessibleValueInterface* value = iface->valueInterface();
+    QVERIFY(value);
+    QCOMPARE(value->currentValue().toInt(), 200);
+    QCOMPARE(value->minimumValue().toInt(), 0);
+    QCOMPARE(value->maximumValue().toInt(), 500);
+}
+
+void TestMainWindow::gridReportsTitlesAndCells() {
+    SetRow(6, "random from string", "3", "abc");
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(Grid());
+    QVERIFY(iface);
+    QAccessibleTableInterface* table = iface->tableInterface();
+    QVERIFY(table);
+    QCOMPARE(table->columnCount(), 4);
+    QCOMPARE(table->rowCount(), 512);
+    const char* titles[] = {"Field #", "Field Type", "Field Size", "String (for fixed/random)"};
+    for (int c = 0; c < 4; ++c)
+        QCOMPARE(table->columnDescription(c), QString(titles[c]));
+    const char* cells[] = {"  6", "random from string", "3", "abc"};
+    for (int c = 0; c < 4; ++c) {
+        QAccessibleInterface* cell = table->cellAt(5, c);
+        QVERIFY(cell);
+        QCOMPARE(cell->text(QAccessible::Name), QString(cells[c]));
+    }
+}
+
+void TestMainWindow::memoOffersItsLinesAsText() {
+    auto* memo = Child<TMemo>("Memo1");
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(memo);
+    QVERIFY(iface);
+    QAccessibleTextInterface* text = iface->textInterface();
+    QVERIFY(text);
+    QVERIFY(iface->state().readOnly);
+    QCOMPARE(text->characterCount(), 0);
+    QCOMPARE(text->text(0, 0), QString());
+
+    memo->AddLine("12345;");
+    memo->AddLine("ab\rc");
+    memo->AddLine("");
+    memo->AddLine("xyz");
+    const QString all = QString("12345;\nab") + QChar(TMemo::CarriageReturnMark) + "c\n\nxyz";
+    QCOMPARE(text->characterCount(), all.size());
+    QCOMPARE(text->text(0, text->characterCount()), all);
+    // Any stretch of the text, line breaks included, reads as it stands in the whole.
+    for (int start = 0; start <= all.size(); ++start)
+        for (int end = start; end <= all.size(); ++end)
+            QCOMPARE(text->text(start, end), all.mid(start, end - start));
+    // A screen reader reads it line by line.
+    int start = -1;
+    int end = -1;
+    QCOMPARE(text->textAtOffset(8, QAccessible::LineBoundary, &start, &end),
+             QString("ab") + QChar(TMemo::CarriageReturnMark) + "c\n");
+    QCOMPARE(start, 7);
+    QCOMPARE(end, 12);
+    QCOMPARE(text->textAtOffset(13, QAccessible::LineBoundary, &start, &end), QString("xyz"));
+    QCOMPARE(start, 13);
+    QCOMPARE(end, 16);
+    // The selection is reported by whole lines.
+    QCOMPARE(text->selectionCount(), 0);
+    memo->SelectAll();
+    QCOMPARE(text->selectionCount(), 1);
+    text->selection(0, &start, &end);
+    QCOMPARE(start, 0);
+    QCOMPARE(end, all.size());
+    memo->ClearLines();
+    QCOMPARE(text->characterCount(), 0);
+}
+
+int main(int argc, char** argv) {
+    // The default output file lives in the home folder: point it at a folder of our own.
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toLocal8Bit());
+    QApplication application(argc, argv);
+    TestMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_main_window.moc"
