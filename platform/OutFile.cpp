@@ -5,11 +5,23 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+/// Both programs write their records through this class, so this one place serves them both.
+/// Done at every opening, which is rare and cheap, so that nothing set in between undoes it.
+void IgnoreFileSizeSignal() {
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+} // namespace
+
 TOutFile::TOutFile(const std::string& path) : FPath(path) {
+    IgnoreFileSizeSignal();
     FHandle = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (FHandle < 0)
         throw EInOutError(errno, path);
@@ -18,6 +30,7 @@ TOutFile::TOutFile(const std::string& path) : FPath(path) {
 }
 
 TOutFile::TOutFile() : FHandle(STDOUT_FILENO), FPath("-") {
+    IgnoreFileSizeSignal();
     Inspect();
 }
 

@@ -10,6 +10,10 @@
 /// buffer of its own. Every failure raises EInOutError; what was written before a failure is
 /// on disk once Flush or Close returns or raises. It counts the bytes that reached the system,
 /// so that a caller that knows where its records end can cut a file back to a whole record.
+///
+/// Opening one sets SIGXFSZ to be ignored for the whole process: a write beyond the
+/// file-size limit (ulimit -f) then fails with EFBIG and is reported like any other failure,
+/// instead of killing the program with a record torn in half.
 class TOutFile {
 public:
     /// Creates or truncates the file at path. The path is handed to the system as its bytes

@@ -1,8 +1,8 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
-# tabbit-gen stopped from outside: SIGINT, SIGTERM and SIGHUP during a long run, a full disk,
-# and more memory than there is. Whatever stops it, the output holds only whole records, and
-# exactly the records that a shorter run with the same seed gives.
+# tabbit-gen stopped from outside: SIGINT, SIGTERM and SIGHUP during a long run, a full disk, a
+# file-size limit and more memory than there is. Whatever stops it, the output holds only whole
+# records, and exactly the records that a shorter run with the same seed gives.
 # Usage: test_gen_stops.sh TABBIT-GEN
 set -u
 
@@ -120,6 +120,24 @@ if mount -t tmpfs -o size=1m tmpfs "$disk" 2>/dev/null; then
 else
     echo "full disk: skipped, this machine allows no tmpfs mount here"
 fi
+
+# A file-size limit (ulimit -f, in blocks of 1024 bytes): the write fails, the program says so
+# and keeps only whole records, with one producing thread and with several.
+for threads in 1 2; do
+    out=$tmp/limited-$threads.txt
+    (
+        ulimit -f 1000
+        "$gen" -q --seed=11 --date-format "$format" -j "$threads" -o "$out" \
+            "/R=10000000 $definition /E=U" 2>"$tmp/err"
+    )
+    status=$?
+    [ "$status" = 1 ] || fail "file-size limit, -j $threads: exit status $status, not 1"
+    [ "$(cat "$tmp/err")" = "tabbit-gen: $out: File too large" ] ||
+        fail "file-size limit, -j $threads: message '$(cat "$tmp/err")'"
+    size=$(stat -c %s "$out")
+    [ "$size" -gt $((1024000 - 32)) ] || fail "file-size limit, -j $threads: only $size bytes kept"
+    check_prefix "$out" "file-size limit, -j $threads"
+done
 
 # More memory than there is: the program says so instead of aborting. A record that streams
 # in pieces is fine as well; either way the run ends. The address sanitizer aborts by itself

@@ -5,12 +5,15 @@
 
 #include "tests/support/TTempDir.h"
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -169,4 +172,38 @@ TEST(TOutFile, CutBackOfStandardOutput) {
     char got[8] = {};
     EXPECT_EQ(::read(pipeEnds[0], got, sizeof got), 3);
     ::close(pipeEnds[0]);
+}
+
+TEST(TOutFile, FileSizeLimitFailsTheWriteInsteadOfKillingTheProcess) {
+    TTempDir dir;
+    const std::string path = dir.File("out");
+    constexpr std::size_t RecordSize = 7;
+    constexpr rlim_t Limit = 1000;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // A fresh process: the signal as the system starts it, and a limit below the run.
+        std::signal(SIGXFSZ, SIG_DFL);
+        const rlimit limit{Limit, Limit};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        TOutFile f(path);
+        const std::string piece(10 * RecordSize, 'r');
+        int status = 1;
+        try {
+            for (int i = 0; i < 100; ++i) {
+                f.WriteThrough(piece);
+            }
+        } catch (const EInOutError& e) {
+            const bool reported = e.ErrorCode() == EFBIG && e.SystemReason() == "File too large" &&
+                                  std::string(e.what()) == "Disk full";
+            // The caller cuts back to its last whole record, as the programs do.
+            status = reported && f.CutBack(f.OnDisk() / RecordSize * RecordSize) ? 0 : 2;
+        }
+        ::_exit(status);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(fs::file_size(path) % RecordSize, 0u);
 }
