@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "cli/Definition.h"
 
+#include "cli/Messages.h"
 #include "cli/Utf8.h"
 #include "engine/CommandLanguage.h"
 #include "platform/AppPaths.h"
 #include "store/SettingsFile.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -173,7 +173,8 @@ TGenDefinition DefinitionText(const TGenOptions& o) {
         // Unchanged text means bytes that are no UTF-8 (or plain ASCII): names keep those bytes.
         definition.ArrivedAsBytes = definition.Text == given;
     }
-    for (const std::string& warning : IgnoredArguments(definition.Text))
-        std::fprintf(stderr, "tabbit-gen: warning: %s\n", warning.c_str());
+    for (const std::string& warning : IgnoredArguments(definition.Text)) {
+        PrintWarning(warning);
+    }
     return definition;
 }

@@ -1,18 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "cli/GenRun.h"
 
+#include "cli/Messages.h"
 #include "cli/Progress.h"
 #include "cli/Utf8.h"
+#include "engine/CommandLanguage.h"
 #include "engine/Exceptions.h"
 #include "engine/Producer.h"
 #include "engine/RandomSource.h"
-#include "engine/CommandLanguage.h"
 #include "platform/OutFile.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
-#include <cstdio>
 #include <exception>
 #include <iterator>
 #include <memory>
@@ -77,7 +77,7 @@ int OutputFailure(const EInOutError& e) {
         return 0;
     const std::string where = toStandardOutput ? "standard output" : e.FileName();
     const std::string reason = e.SystemReason().empty() ? Latin1ToUtf8(e.what()) : e.SystemReason();
-    std::fprintf(stderr, "tabbit-gen: %s: %s\n", where.c_str(), reason.c_str());
+    PrintError(where + ": " + reason);
     return 1;
 }
 

@@ -4,22 +4,20 @@
 #include "cli/Definition.h"
 #include "cli/GenOptions.h"
 #include "cli/GenRun.h"
+#include "cli/Messages.h"
 #include "cli/Utf8.h"
-#include "engine/Exceptions.h"
-#include "engine/Dates.h"
 #include "engine/CommandLanguage.h"
+#include "engine/Dates.h"
+#include "engine/Exceptions.h"
 #include "platform/Regional.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 
 namespace {
-
-void PrintError(const std::string& utf8Message) {
-    std::fprintf(stderr, "tabbit-gen: %s\n", utf8Message.c_str());
-}
 
 /// The message of an output failure: the file, named by the bytes it was opened with, and
 /// the system's reason.
@@ -40,10 +38,15 @@ int PrintOut(const std::string& text) {
     return 1;
 }
 
+/// The saved names, one a line. On a terminal their control characters are escaped; into a
+/// pipe or a file they keep their bytes, for scripts (and the shell completion) to use.
 int ListDefinitions(const TGenOptions& o) {
+    const bool terminal = ::isatty(STDOUT_FILENO) != 0;
     std::string text;
-    for (const std::string& name : SavedNames(o))
-        text += Latin1ToUtf8(name) + "\n";
+    for (const std::string& name : SavedNames(o)) {
+        const std::string shown = Latin1ToUtf8(name);
+        text += (terminal ? EscapeControls(shown) : shown) + "\n";
+    }
     return PrintOut(text);
 }
 

@@ -365,3 +365,27 @@ TEST(TabbitGen, MessagesNameFilesByTheirBytes) {
     EXPECT_EQ(r.Status, 1);
     EXPECT_EQ(r.Err, "tabbit-gen: " + dir.Path() + ": Is a directory\n");
 }
+
+TEST(TabbitGen, MessagesShowControlBytesEscaped) {
+    TTempDir dir;
+    Result r = RunGen({"-o", "-", "/Q=\x1b]0;TITLE\a /N"});
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_EQ(r.Err,
+              "tabbit-gen: warning: /Q=\\e]0;TITLE\\a names no field or setting; it is ignored\n");
+
+    const std::string missing = dir.File("no-such-folder/a\x01\x7f.txt");
+    r = RunGen({"-o", missing, "/N"});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err, "tabbit-gen: " + dir.File("no-such-folder/a\\x01\\x7f.txt") +
+                         ": No such file or directory\n");
+}
+
+TEST(TabbitGen, ListIntoAFileKeepsTheBytesOfTheNames) {
+    TTempDir dir;
+    const std::string ini = dir.File("tabbit.ini");
+    std::ofstream(ini, std::ios::binary)
+        << "[RecordDefs]\r\nesc\x1b[2J=/N\r\nsoh\x01=/N\r\ndel\x7f=/N\r\n";
+    const Result r = RunGen({"--ini", ini, "--list"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Out, "esc\x1b[2J\nsoh\x01\ndel\x7f\n");
+}
