@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <string_view>
 #include <unistd.h>
 
 namespace {
@@ -19,6 +20,8 @@ const char* const RecordDefs = "RecordDefs";
 /// The longest first line -f reads: far beyond any definition a command line could carry,
 /// and a bound on what a file without line ends (/dev/zero) can make it hold.
 constexpr std::size_t MaxDefinitionLine = std::size_t{16} << 20;
+
+constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
 
 /// Latin-1 letters compared without regard to case, as the settings file compares names.
 bool SameName(const std::string& a, const std::string& b) {
@@ -105,7 +108,8 @@ std::string Latin1Argument(const std::string& bytes, const char* what) {
 std::string IniPathOf(const TGenOptions& o) {
     if (o.IniPath)
         return *o.IniPath;
-    SetDefaultIniPath(WindowProgramIniPath());
+    // tabbit-gen only reads the settings file: it must create nothing on its way there.
+    SetDefaultIniPath(WindowProgramIniPath(TIniUse::ReadOnly));
     return DefaultIniPath();
 }
 
@@ -153,6 +157,11 @@ std::string ReadFirstLine(const std::string& path) {
         ::close(fd);
     if (end != std::string::npos)
         text.resize(end > 0 && text[end - 1] == '\r' ? end - 1 : end);
+    // Editors on other systems start UTF-8 files with a byte-order mark; it is no part of the
+    // definition.
+    if (text.starts_with(Utf8ByteOrderMark)) {
+        text.erase(0, Utf8ByteOrderMark.size());
+    }
     return text;
 }
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 const char* const GenUsage =
     "Usage: tabbit-gen [OPTION]... [--] COMMAND-STRING\n"
@@ -94,27 +95,24 @@ constexpr std::array<option, 13> LongOptions = {{
     {nullptr, 0, nullptr, 0},
 }};
 
-std::uint32_t ParseSeed(const std::string& text) {
-    if (text.empty() || text.size() > 10 ||
-        text.find_first_not_of("0123456789") != std::string::npos)
-        throw TUsageError("--seed takes a whole number from 0 to 4294967295, not '" + text + "'");
-    const unsigned long long value = std::stoull(text);
-    if (value > 0xFFFFFFFFull)
-        throw TUsageError("--seed takes a whole number from 0 to 4294967295, not '" + text + "'");
-    return static_cast<std::uint32_t>(value);
-}
-
-/// A whole number from min to max, or the usage error naming the option.
+/// A whole number from min to max, leading zeros allowed, or the usage error naming the option.
 std::uint64_t ParseCount(const std::string& text, const char* option, std::uint64_t min,
                          std::uint64_t max) {
     const std::string range = " takes a whole number from " + std::to_string(min) + " to " +
                               std::to_string(max) + ", not '" + text + "'";
-    if (text.empty() || text.size() > 19 ||
-        text.find_first_not_of("0123456789") != std::string::npos)
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
         throw TUsageError(option + range);
-    const unsigned long long value = std::stoull(text);
-    if (value < min || value > max)
+    }
+    const std::size_t digits = text.find_first_not_of('0');
+    const std::string significant = digits == std::string::npos ? "0" : text.substr(digits);
+    // Nineteen digits always fit in 64 bits and go beyond every maximum taken here.
+    if (significant.size() > 19) {
         throw TUsageError(option + range);
+    }
+    const unsigned long long value = std::stoull(significant);
+    if (value < min || value > max) {
+        throw TUsageError(option + range);
+    }
     return value;
 }
 
@@ -219,6 +217,95 @@ TSplitArgs SplitArgs(const std::vector<std::string>& args) {
     return split;
 }
 
+/// Takes one option that getopt_long returned into o; a plain argument goes to plain.
+void TakeOption(int code, const char* value, TGenOptions& o, std::vector<std::string>& plain) {
+    switch (code) {
+    case 1:
+        plain.push_back(value);
+        break;
+    case 'h':
+        o.Help = true;
+        break;
+    case 'V':
+        o.Version = true;
+        break;
+    case 'q':
+        o.Quiet = true;
+        break;
+    case 'o':
+        o.Output = NonEmpty(value, "-o needs a file name, or - for standard output");
+        break;
+    case 'f':
+        o.DefinitionFile = NonEmpty(value, "--file needs a file name, or - for standard input");
+        break;
+    case 'j':
+        o.Threads = static_cast<unsigned>(ParseCount(value, "--threads", 1, 1024));
+        break;
+    case OptSeed:
+        o.Seed = static_cast<std::uint32_t>(ParseCount(value, "--seed", 0, 0xFFFFFFFFu));
+        break;
+    case OptDateFormat:
+        o.DateFormat = NonEmpty(value, "--date-format needs a format");
+        break;
+    case OptLoad:
+        o.LoadName = NonEmpty(value, "--load needs a name");
+        break;
+    case OptList:
+        o.List = true;
+        break;
+    case OptIni:
+        o.IniPath = NonEmpty(value, "--ini needs the path of a settings file");
+        break;
+    case OptPart:
+        o.Part = ParsePart(value);
+        break;
+    }
+}
+
+/// A warning for each option given that --list has no use for.
+std::vector<std::string> IgnoredByList(const TGenOptions& o) {
+    const std::pair<bool, const char*> given[] = {
+        {o.Output.has_value(), "-o"},
+        {o.Seed.has_value(), "--seed"},
+        {o.DateFormat.has_value(), "--date-format"},
+        {o.Threads.has_value(), "-j"},
+        {o.Part.has_value(), "--part"},
+    };
+    std::vector<std::string> warnings;
+    for (const auto& [isGiven, name] : given) {
+        if (isGiven) {
+            warnings.push_back(std::string(name) + " is ignored with --list");
+        }
+    }
+    return warnings;
+}
+
+/// Checks that what was given goes together, and takes the command string.
+void CheckCombination(TGenOptions& o, const std::vector<std::string>& plain) {
+    if (plain.size() > 1) {
+        throw TUsageError("only one command string is taken (quote it as one argument)");
+    }
+    if (!plain.empty()) {
+        o.CommandString = plain.front();
+    }
+    if (o.List) {
+        if (o.CommandString || o.LoadName || o.DefinitionFile) {
+            throw TUsageError("--list takes no command string, --load or --file");
+        }
+        o.Warnings = IgnoredByList(o);
+        return;
+    }
+    if ((o.LoadName ? 1 : 0) + (o.CommandString ? 1 : 0) + (o.DefinitionFile ? 1 : 0) > 1) {
+        throw TUsageError("give only one of a command string, --load=NAME and --file=FILE");
+    }
+    if (!o.LoadName && !o.CommandString && !o.DefinitionFile) {
+        throw TUsageError("no command string given");
+    }
+    if (o.Part && !o.Seed) {
+        throw TUsageError("--part needs --seed, so that every part belongs to the same run");
+    }
+}
+
 } // namespace
 
 std::span<const option> GenLongOptions() {
@@ -232,8 +319,9 @@ TGenOptions ParseGenOptions(const std::vector<std::string>& args) {
     std::vector<char*> argv;
     std::string program = "tabbit-gen";
     argv.push_back(program.data());
-    for (std::string& a : split.ForGetopt)
+    for (std::string& a : split.ForGetopt) {
         argv.push_back(a.data());
+    }
     argv.push_back(nullptr);
 
     // getopt_long keeps its place in globals: optind = 0 starts it afresh on every call.
@@ -243,70 +331,16 @@ TGenOptions ParseGenOptions(const std::vector<std::string>& args) {
     for (;;) {
         const int code = getopt_long(static_cast<int>(argv.size() - 1), argv.data(),
                                      GenShortOptions, GenLongOptions().data(), nullptr);
-        if (code == -1)
+        if (code == -1) {
             break;
-        switch (code) {
-        case 1:
-            plain.push_back(optarg);
-            break;
-        case 'h':
-            o.Help = true;
-            break;
-        case 'V':
-            o.Version = true;
-            break;
-        case 'q':
-            o.Quiet = true;
-            break;
-        case 'o':
-            o.Output = NonEmpty(optarg, "-o needs a file name, or - for standard output");
-            break;
-        case 'f':
-            o.DefinitionFile =
-                NonEmpty(optarg, "--file needs a file name, or - for standard input");
-            break;
-        case 'j':
-            o.Threads = static_cast<unsigned>(ParseCount(optarg, "--threads", 1, 1024));
-            break;
-        case OptSeed:
-            o.Seed = ParseSeed(optarg);
-            break;
-        case OptDateFormat:
-            o.DateFormat = NonEmpty(optarg, "--date-format needs a format");
-            break;
-        case OptLoad:
-            o.LoadName = NonEmpty(optarg, "--load needs a name");
-            break;
-        case OptList:
-            o.List = true;
-            break;
-        case OptIni:
-            o.IniPath = NonEmpty(optarg, "--ini needs the path of a settings file");
-            break;
-        case OptPart:
-            o.Part = ParsePart(optarg);
-            break;
-        default:
+        }
+        if (code == '?' || code == ':') {
             throw Refused(code, optind > 0 ? argv[static_cast<std::size_t>(optind) - 1] : nullptr);
         }
+        TakeOption(code, optarg, o, plain);
     }
-
-    if (o.Help || o.Version)
-        return o;
-    if (plain.size() > 1)
-        throw TUsageError("only one command string is taken (quote it as one argument)");
-    if (!plain.empty())
-        o.CommandString = plain.front();
-    if (o.List) {
-        if (o.CommandString || o.LoadName || o.DefinitionFile)
-            throw TUsageError("--list takes no command string, --load or --file");
-        return o;
+    if (!o.Help && !o.Version) {
+        CheckCombination(o, plain);
     }
-    if ((o.LoadName ? 1 : 0) + (o.CommandString ? 1 : 0) + (o.DefinitionFile ? 1 : 0) > 1)
-        throw TUsageError("give only one of a command string, --load=NAME and --file=FILE");
-    if (!o.LoadName && !o.CommandString && !o.DefinitionFile)
-        throw TUsageError("no command string given");
-    if (o.Part && !o.Seed)
-        throw TUsageError("--part needs --seed, so that every part belongs to the same run");
     return o;
 }

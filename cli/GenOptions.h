@@ -38,6 +38,8 @@ struct TGenOptions {
         std::uint64_t Count = 1;
     };
     std::optional<TPart> Part;
+    /// What the program will pass over that the user gave, one warning each (UTF-8).
+    std::vector<std::string> Warnings;
 };
 
 /// The arguments after the program name, in the GNU forms (--seed=N, --seed N, -qo FILE);

@@ -72,6 +72,9 @@ int RunTabbitGen(const std::vector<std::string>& args) {
     }
     if (o.Help)
         return PrintOut(GenUsage);
+    for (const std::string& warning : o.Warnings) {
+        PrintWarning(warning);
+    }
     if (o.Version)
         return PrintOut(GenVersion);
     InstallRegionalSettings();

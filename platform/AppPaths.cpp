@@ -37,16 +37,20 @@ bool IsInstalledProgram(const std::string& exePath) {
     return fs::is_directory(prefix / "share" / "tabbit" / "help", error);
 }
 
-std::string ChooseIniPath(const std::string& exePath, const std::string& configDir) {
+std::string ChooseIniPath(const std::string& exePath, const std::string& configDir, TIniUse use) {
     const fs::path exe(exePath);
     const std::string beside = (exe.parent_path() / exe.stem()).string() + ".ini";
     std::error_code error;
-    if (fs::exists(beside, error))
+    if (fs::exists(beside, error)) {
         return beside;
-    if (!IsInstalledProgram(exePath) && ::access(FolderOf(beside).c_str(), W_OK) == 0)
+    }
+    if (!IsInstalledProgram(exePath) && ::access(FolderOf(beside).c_str(), W_OK) == 0) {
         return beside;
+    }
     // Best effort: when the folder cannot be made, saving reports why.
-    fs::create_directories(configDir, error);
+    if (use == TIniUse::ReadWrite) {
+        fs::create_directories(configDir, error);
+    }
     return configDir + "/tabbit.ini";
 }
 
@@ -63,6 +67,6 @@ std::string UserConfigDir() {
     return std::string(home) + "/.config/tabbit";
 }
 
-std::string WindowProgramIniPath() {
-    return ChooseIniPath(FolderOf(ExecutablePath()) + "/tabbit", UserConfigDir());
+std::string WindowProgramIniPath(TIniUse use) {
+    return ChooseIniPath(FolderOf(ExecutablePath()) + "/tabbit", UserConfigDir(), use);
 }

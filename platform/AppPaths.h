@@ -14,12 +14,17 @@ std::string ExecutablePath();
 /// the help viewer finds them.
 bool IsInstalledProgram(const std::string& exePath);
 
+/// What a program does with its settings file: a program that only reads it must leave no
+/// trace, not even an empty configuration folder.
+enum class TIniUse { ReadWrite, ReadOnly };
+
 /// The settings file of a program whose executable is exePath: the executable's path with
 /// ".ini" when that file exists already, or when the program is not installed (a build
 /// folder or a portable copy) and its folder is writable; otherwise "tabbit.ini" in configDir,
-/// which is then created when missing. So an installed program never writes into its bin
-/// folder, not even when run by root.
-std::string ChooseIniPath(const std::string& exePath, const std::string& configDir);
+/// which is then created when missing unless use is ReadOnly. So an installed program never
+/// writes into its bin folder, not even when run by root.
+std::string ChooseIniPath(const std::string& exePath, const std::string& configDir,
+                          TIniUse use = TIniUse::ReadWrite);
 
 /// The user's configuration folder of the window program: $XDG_CONFIG_HOME/tabbit, by default
 /// ~/.config/tabbit.
@@ -27,4 +32,4 @@ std::string UserConfigDir();
 
 /// The settings file of the window program, which tabbit-gen shares: ChooseIniPath for
 /// "<folder of this executable>/tabbit". The program hands it to the store.
-std::string WindowProgramIniPath();
+std::string WindowProgramIniPath(TIniUse use = TIniUse::ReadWrite);

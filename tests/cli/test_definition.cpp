@@ -51,6 +51,10 @@ TEST(ReadFirstLine, TakesTheFirstLineWithoutItsEnd) {
         {"", ""},
         {std::string("/F=1,\xFF\x00x\n", 9), std::string("/F=1,\xFF\x00x", 8)},
         {std::string(200000, 'a') + "\nb", std::string(200000, 'a')},
+        // A UTF-8 byte-order mark is skipped, and only at the very start.
+        {"\xEF\xBB\xBF/N=5 /E=U\r\n", "/N=5 /E=U"},
+        {"\xEF\xBB\xBF", ""},
+        {"/F=1,\xEF\xBB\xBF\n", "/F=1,\xEF\xBB\xBF"},
     };
     for (const Case& c : cases) {
         const std::string file = dir.File("def.txt");

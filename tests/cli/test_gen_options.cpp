@@ -42,6 +42,27 @@ TEST(ParseGenOptions, TakesTheGnuForms) {
     EXPECT_EQ(ParseGenOptions({"-o", "a", "-o", "b", "/N"}).Output, "b");
 }
 
+TEST(ParseGenOptions, NumbersMayHaveLeadingZeros) {
+    EXPECT_EQ(ParseGenOptions({"--seed=007", "/N"}).Seed, 7u);
+    EXPECT_EQ(ParseGenOptions({"--seed", "0000000000004294967295", "/N"}).Seed, 4294967295u);
+    EXPECT_EQ(ParseGenOptions({"--seed=000", "/N"}).Seed, 0u);
+    EXPECT_EQ(ParseGenOptions({"-j", "0008", "/N"}).Threads, 8u);
+    EXPECT_THROW(ParseGenOptions({"--seed=04294967296", "/N"}), TUsageError);
+    EXPECT_THROW(ParseGenOptions({"-j", "00", "/N"}), TUsageError);
+}
+
+TEST(ParseGenOptions, ListWarnsOfTheOptionsItIgnores) {
+    EXPECT_EQ(ParseGenOptions({"--list", "-q", "--ini=x.ini"}).Warnings, Args{});
+    EXPECT_EQ(
+        ParseGenOptions({"--list", "-o", "x", "--seed=1", "-j2", "--part=1/2", "--date-format=yy"})
+            .Warnings,
+        (Args{"-o is ignored with --list", "--seed is ignored with --list",
+              "--date-format is ignored with --list", "-j is ignored with --list",
+              "--part is ignored with --list"}));
+    // A run uses them all.
+    EXPECT_EQ(ParseGenOptions({"-o", "x", "--seed=1", "-j2", "--part=1/2", "/N"}).Warnings, Args{});
+}
+
 TEST(ParseGenOptions, DefinitionFromAFile) {
     EXPECT_EQ(ParseGenOptions({"-f", "def.txt"}).DefinitionFile, "def.txt");
     EXPECT_EQ(ParseGenOptions({"--file=-", "-o", "-"}).DefinitionFile, "-");

@@ -389,3 +389,34 @@ TEST(TabbitGen, ListIntoAFileKeepsTheBytesOfTheNames) {
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(r.Out, "esc\x1b[2J\nsoh\x01\ndel\x7f\n");
 }
+
+TEST(TabbitGen, ListWarnsOfIgnoredOptionsAndCreatesNothing) {
+    TTempDir dir;
+    // An installed copy keeps its settings in the user's configuration folder.
+    fs::create_directories(dir.File("prefix/bin"));
+    fs::create_directories(dir.File("prefix/share/tabbit/help"));
+    fs::copy_file(TABBIT_GEN, dir.File("prefix/bin/tabbit-gen"));
+    fs::create_directory(dir.File("home"));
+    const std::string cmd = "env HOME=" + Quote(dir.File("home")) +
+                            " XDG_CONFIG_HOME=" + Quote(dir.File("config")) + " " +
+                            Quote(dir.File("prefix/bin/tabbit-gen")) + " --list --seed=3 -o x" +
+                            " >" + Quote(dir.File("out")) + " 2>" + Quote(dir.File("err"));
+    const int raw = std::system(cmd.c_str());
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << ReadBytes(dir.File("err"));
+    EXPECT_EQ(ReadBytes(dir.File("out")), "");
+    EXPECT_EQ(ReadBytes(dir.File("err")), "tabbit-gen: warning: -o is ignored with --list\n"
+                                          "tabbit-gen: warning: --seed is ignored with --list\n");
+    EXPECT_FALSE(fs::exists(dir.File("config")));
+    EXPECT_TRUE(fs::is_empty(dir.File("home")));
+    EXPECT_FALSE(fs::exists(dir.File("prefix/bin/tabbit.ini")));
+}
+
+TEST(TabbitGen, DefinitionFileMayStartWithAByteOrderMark) {
+    TTempDir dir;
+    const std::string file = dir.File("def.txt");
+    std::ofstream(file, std::ios::binary) << "\xEF\xBB\xBF/F=1,\xC3\xA4 /E=N\r\n";
+    const Result r = RunGen({"-f", file});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Out, "\xE4");
+    EXPECT_EQ(r.Err, "");
+}

@@ -132,6 +132,18 @@ TEST(ChooseIniPath, UserConfigurationForAnInstalledProgram) {
     });
 }
 
+TEST(ChooseIniPath, AProgramThatOnlyReadsCreatesNoFolder) {
+    AsUnprivilegedUser([] {
+        TTempDir dir;
+        fs::create_directory(dir.File("bin"));
+        fs::permissions(dir.File("bin"), fs::perms::owner_read | fs::perms::owner_exec);
+        EXPECT_EQ(ChooseIniPath(dir.File("bin/tabbit"), dir.File("config"), TIniUse::ReadOnly),
+                  dir.File("config/tabbit.ini"));
+        EXPECT_FALSE(fs::exists(dir.File("config")));
+        fs::permissions(dir.File("bin"), fs::perms::owner_all);
+    });
+}
+
 TEST(ChooseIniPath, AnExistingFileBesideTheProgramWins) {
     TTempDir dir;
     std::ofstream(dir.File("tabbit.ini")) << "[RecordDefs]\r\n";
