@@ -137,6 +137,8 @@ public:
 
     /// The signal that stopped the run, or 0.
     int StoppedBy() const { return FStoppedBy; }
+    /// The records that reached the output whole.
+    std::uint64_t Records() const { return FRecords; }
     /// Where the last whole record ends in the output.
     std::uint64_t Boundary() const { return FBoundary; }
     const std::exception_ptr& WriteFailure() const { return FWriteFailure; }
@@ -181,6 +183,42 @@ TRecordRange PartRange(std::uint64_t total, std::uint64_t index, std::uint64_t c
     return {first, bound(index) - first};
 }
 
+namespace {
+
+/// Where the records go, as the summary names it.
+std::string TargetName(const TOutFile& out) {
+    return out.Path() == "-" ? "standard output" : out.Path();
+}
+
+/// Ends the run's output once the producer is done: a failed write cuts a regular file back
+/// to its last whole record and is reported; a record begun but not finished is taken back.
+/// Returns the exit status of a failure of the output, or nullopt when the output is whole.
+std::optional<int> CloseOutput(TOutFile& out, const TRecordWriter& writer,
+                               const TVxRndParser& parser, std::uint32_t seed,
+                               std::uint64_t first) {
+    if (writer.WriteFailure()) {
+        out.CutBack(writer.EndOnDisk(parser, seed, first));
+        try {
+            std::rethrow_exception(writer.WriteFailure());
+        } catch (const EInOutError& e) {
+            return OutputFailure(e);
+        }
+    }
+    // A run that stopped inside a record too large for one piece (on a signal, or out of
+    // memory) has written the start of that record: it goes again where it can.
+    if (out.Written() > writer.Boundary()) {
+        out.CutBack(writer.Boundary());
+    }
+    try {
+        out.Close();
+    } catch (const EInOutError& e) {
+        return OutputFailure(e);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 int GenerateRecords(const TGenOptions& o, const TGenDefinition& definition) {
     TVxRndParser parser;
     parser.Parse(definition.Text);
@@ -193,18 +231,21 @@ int GenerateRecords(const TGenOptions& o, const TGenDefinition& definition) {
         return OutputFailure(e);
     }
 
-    if (o.Seed)
+    if (o.Seed) {
         Seed = *o.Seed;
-    else
+    } else {
         SeedFromTime();
+    }
     const std::uint32_t seed = Seed;
     const std::uint64_t total = static_cast<std::uint64_t>(std::max(parser.RecordCount(), 0));
     const TRecordRange range =
         o.Part ? PartRange(total, o.Part->Index, o.Part->Count) : TRecordRange{0, total};
 
+    // Drawn only where it cannot mix with the records; -q asks for silence.
     std::optional<TProgress> progress;
-    if (!o.Quiet && ::isatty(STDERR_FILENO))
+    if (!o.Quiet && ProgressWanted(out->Handle())) {
         progress.emplace(range.Count);
+    }
     TRecordWriter writer(*out, progress);
     TVxProducer producer(parser, true);
     producer.SetThreads(o.Threads.value_or(0));
@@ -219,30 +260,23 @@ int GenerateRecords(const TGenOptions& o, const TGenDefinition& definition) {
             runFailure = std::current_exception();
         }
     }
+    const bool whole = !runFailure && !writer.WriteFailure();
     if (progress) {
-        if (!runFailure && !writer.WriteFailure() && writer.StoppedBy() == 0)
+        if (whole && writer.StoppedBy() == 0) {
             progress->Update(range.Count);
-        progress->Finish();
+        }
+        whole ? progress->Clear() : progress->Finish();
     }
 
-    if (writer.WriteFailure()) {
-        out->CutBack(writer.EndOnDisk(parser, seed, range.First));
-        try {
-            std::rethrow_exception(writer.WriteFailure());
-        } catch (const EInOutError& e) {
-            return OutputFailure(e);
-        }
+    if (const std::optional<int> failed = CloseOutput(*out, writer, parser, seed, range.First)) {
+        return *failed;
     }
-    // A run that stopped inside a record too large for one piece (on a signal, or out of
-    // memory) has written the start of that record: it goes again where it can.
-    if (out->Written() > writer.Boundary())
-        out->CutBack(writer.Boundary());
-    try {
-        out->Close();
-    } catch (const EInOutError& e) {
-        return OutputFailure(e);
-    }
-    if (runFailure)
+    if (runFailure) {
         std::rethrow_exception(runFailure);
+    }
+    if (progress) {
+        PrintNotice(SummaryText(writer.Records(), writer.Boundary(), TargetName(*out),
+                                progress->Seconds()));
+    }
     return writer.StoppedBy() != 0 ? 128 + writer.StoppedBy() : 0;
 }

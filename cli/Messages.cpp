@@ -70,6 +70,10 @@ void PrintError(std::string_view message) {
     Print("tabbit-gen: ", message);
 }
 
+void PrintNotice(std::string_view notice) {
+    Print("tabbit-gen: ", notice);
+}
+
 void PrintWarning(std::string_view warning) {
     Print("tabbit-gen: warning: ", warning);
 }

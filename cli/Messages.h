@@ -18,5 +18,8 @@ std::string EscapeControls(std::string_view text);
 /// "tabbit-gen: " and the message (UTF-8) with its control characters escaped.
 void PrintError(std::string_view message);
 
+/// "tabbit-gen: " and a notice (UTF-8) that is neither error nor warning, escaped alike.
+void PrintNotice(std::string_view notice);
+
 /// "tabbit-gen: warning: " and the warning (UTF-8) with its control characters escaped.
 void PrintWarning(std::string_view warning);

@@ -55,6 +55,8 @@ public:
     bool CutBack(std::uint64_t keep) noexcept;
 
     const std::string& Path() const { return FPath; }
+    /// The file descriptor written to, for asking what kind of file it is; -1 once closed.
+    int Handle() const { return FHandle; }
 
 private:
     static constexpr std::size_t BufferSize = 1 << 16;
