@@ -38,6 +38,75 @@ bool SameName(const std::string& a, const std::string& b) {
     return true;
 }
 
+/// The file a definition is read from, open for as long as this lives; failures name it.
+class TDefinitionSource {
+public:
+    explicit TDefinitionSource(const std::string& path)
+        : FStandardInput(path == "-"), FShown(FStandardInput ? "standard input" : path) {
+        FHandle = FStandardInput ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (FHandle < 0) {
+            throw Failure(errno);
+        }
+    }
+    ~TDefinitionSource() {
+        if (!FStandardInput) {
+            ::close(FHandle);
+        }
+    }
+    TDefinitionSource(const TDefinitionSource&) = delete;
+    TDefinitionSource& operator=(const TDefinitionSource&) = delete;
+
+    /// Appends the next bytes to text; false at the end of the file.
+    bool ReadMore(std::string& text) {
+        char buffer[1 << 16];
+        for (;;) {
+            const ssize_t got = ::read(FHandle, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got < 0) {
+                throw Failure(errno);
+            }
+            text.append(buffer, static_cast<std::size_t>(got));
+            return got > 0;
+        }
+    }
+    /// A terminal is read no further than the first line: the rest is the user's typing.
+    bool IsTerminal() const { return ::isatty(FHandle) != 0; }
+    const std::string& Shown() const { return FShown; }
+
+private:
+    TGenFailure Failure(int error) const {
+        return TGenFailure(FShown + ": " + std::strerror(error));
+    }
+
+    bool FStandardInput;
+    std::string FShown;
+    int FHandle = -1;
+};
+
+/// The number of the first line after the first that holds more than blanks and control
+/// characters (which the parser would strip), reading on from rest; 0 when there is none.
+/// Reads at most MaxDefinitionLine bytes more, so that an endless source ends the search.
+std::uint64_t FirstLineWithText(TDefinitionSource& source, std::string rest) {
+    if (source.IsTerminal()) {
+        return 0;
+    }
+    std::uint64_t line = 2;
+    std::size_t scanned = 0;
+    do {
+        for (; scanned < rest.size(); ++scanned) {
+            const auto c = static_cast<unsigned char>(rest[scanned]);
+            if (c == '\n') {
+                ++line;
+            } else if (c > ' ') {
+                return line;
+            }
+        }
+    } while (rest.size() <= MaxDefinitionLine && source.ReadMore(rest));
+    return 0;
+}
+
 std::string LoadDefinition(const TGenOptions& o) {
     const std::string wanted = Latin1Argument(*o.LoadName, "name");
     TVxIniFile ini(IniPathOf(o));
@@ -106,8 +175,16 @@ std::string Latin1Argument(const std::string& bytes, const char* what) {
 }
 
 std::string IniPathOf(const TGenOptions& o) {
-    if (o.IniPath)
+    if (o.IniPath) {
+        // A settings file asked for by name must be there: reading none would look like a
+        // file without saved definitions. Opened without blocking, as it may be a FIFO.
+        const int fd = ::open(o.IniPath->c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            throw TGenFailure(*o.IniPath + ": " + std::strerror(errno));
+        }
+        ::close(fd);
         return *o.IniPath;
+    }
     // tabbit-gen only reads the settings file: it must create nothing on its way there.
     SetDefaultIniPath(WindowProgramIniPath(TIniUse::ReadOnly));
     return DefaultIniPath();
@@ -120,49 +197,35 @@ std::vector<std::string> SavedNames(const TGenOptions& o) {
     return names;
 }
 
-std::string ReadFirstLine(const std::string& path) {
-    const bool standardInput = path == "-";
-    const std::string shown = standardInput ? "standard input" : path;
-    const auto failure = [&](int error) {
-        return TGenFailure(shown + ": " + std::strerror(error));
-    };
-    const int fd = standardInput ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw failure(errno);
-    std::string text;
-    char buffer[1 << 16];
+TDefinitionFile ReadDefinitionFile(const std::string& path) {
+    TDefinitionSource source(path);
+    TDefinitionFile file;
+    std::string& text = file.FirstLine;
     std::size_t end = std::string::npos;
     while (end == std::string::npos) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            const int error = errno;
-            if (!standardInput)
-                ::close(fd);
-            throw failure(error);
-        }
-        if (got == 0)
-            break;
         const std::size_t before = text.size();
-        text.append(buffer, static_cast<std::size_t>(got));
+        if (!source.ReadMore(text)) {
+            break;
+        }
         end = text.find('\n', before);
         if (end == std::string::npos && text.size() > MaxDefinitionLine) {
-            if (!standardInput)
-                ::close(fd);
-            throw TGenFailure(shown + ": the first line is longer than 16 MiB");
+            throw TGenFailure(source.Shown() + ": the first line is longer than 16 MiB");
         }
     }
-    if (!standardInput)
-        ::close(fd);
-    if (end != std::string::npos)
+    if (end != std::string::npos) {
+        file.IgnoredLine = FirstLineWithText(source, text.substr(end + 1));
         text.resize(end > 0 && text[end - 1] == '\r' ? end - 1 : end);
+    }
     // Editors on other systems start UTF-8 files with a byte-order mark; it is no part of the
     // definition.
     if (text.starts_with(Utf8ByteOrderMark)) {
         text.erase(0, Utf8ByteOrderMark.size());
     }
-    return text;
+    return file;
+}
+
+std::string ReadFirstLine(const std::string& path) {
+    return ReadDefinitionFile(path).FirstLine;
 }
 
 std::vector<std::string> IgnoredArguments(const std::string& definition) {
@@ -176,8 +239,19 @@ TGenDefinition DefinitionText(const TGenOptions& o) {
     if (o.LoadName) {
         definition.Text = LoadDefinition(o);
     } else {
-        const std::string given =
-            o.DefinitionFile ? ReadFirstLine(*o.DefinitionFile) : *o.CommandString;
+        std::string given;
+        if (o.DefinitionFile) {
+            const TDefinitionFile file = ReadDefinitionFile(*o.DefinitionFile);
+            given = file.FirstLine;
+            if (file.IgnoredLine > 0) {
+                const std::string shown =
+                    *o.DefinitionFile == "-" ? "standard input" : *o.DefinitionFile;
+                PrintWarning(shown + ": only the first line is read; line " +
+                             std::to_string(file.IgnoredLine) + " and any after it are ignored");
+            }
+        } else {
+            given = *o.CommandString;
+        }
         definition.Text = Latin1Argument(given, "command string");
         // Unchanged text means bytes that are no UTF-8 (or plain ASCII): names keep those bytes.
         definition.ArrivedAsBytes = definition.Text == given;

@@ -4,6 +4,7 @@
 #include "cli/GenOptions.h"
 #include "cli/GenRun.h"
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -17,15 +18,28 @@ public:
 /// An argument in the 8-bit set, or the failure naming the character that has no place in it.
 std::string Latin1Argument(const std::string& bytes, const char* what);
 
-/// The settings file that --list and --load read: --ini's path as given, else the window
-/// program's own.
+/// The settings file that --list and --load read: --ini's path as given, which must be there
+/// and readable (else TGenFailure naming it and the system's reason), else the window
+/// program's own, which may be missing (no saved definitions).
 std::string IniPathOf(const TGenOptions& o);
 
 /// The names of the saved definitions in the settings file of IniPathOf, as stored (8-bit).
 std::vector<std::string> SavedNames(const TGenOptions& o);
 
-/// The first line of the file at path ("-" for standard input), without its line end, as the
-/// bytes stand; raises TGenFailure naming the file and the system's reason.
+/// What a definition file holds for tabbit-gen.
+struct TDefinitionFile {
+    /// The first line, without its line end or a UTF-8 byte-order mark, as the bytes stand.
+    std::string FirstLine;
+    /// The number of the first later line that holds more than blanks, which is ignored;
+    /// 0 when there is none (a terminal is not read beyond the first line).
+    std::uint64_t IgnoredLine = 0;
+};
+
+/// Reads the file at path ("-" for standard input); raises TGenFailure naming the file and
+/// the system's reason.
+TDefinitionFile ReadDefinitionFile(const std::string& path);
+
+/// The first line of ReadDefinitionFile.
 std::string ReadFirstLine(const std::string& path);
 
 /// What the engine passes over in silence in an 8-bit command string: switches that name no

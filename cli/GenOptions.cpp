@@ -152,10 +152,28 @@ std::string_view LongName(std::string_view arg) {
     return arg.substr(0, arg.find('='));
 }
 
-/// A command string that starts with a single "-" rather than a cluster of short options.
+/// Whether arg is a cluster of short options whose last one takes the rest as its value
+/// (-o/tmp/out.txt, -qj2).
+bool IsClusterWithValue(const std::string& arg) {
+    for (std::size_t k = 1; k < arg.size() && ShortLetters.find(arg[k]) != npos; ++k) {
+        if (ShortWithValue.find(arg[k]) != npos) {
+            return k + 1 < arg.size();
+        }
+    }
+    return false;
+}
+
+/// A command string that starts with a single "-" rather than a cluster of short options: it
+/// holds "=", or it holds "/" or a blank and is no cluster with a value. Anything else is
+/// left to getopt_long, which refuses an unknown letter (-x /N=1 is no command string).
 bool IsDashCommandString(const std::string& arg) {
-    return arg.size() >= 2 && arg[0] == '-' && arg[1] != '-' &&
-           (arg.find('=') != std::string::npos || ShortLetters.find(arg[1]) == std::string::npos);
+    if (arg.size() < 2 || arg[0] != '-' || arg[1] == '-') {
+        return false;
+    }
+    if (arg.find('=') != std::string::npos) {
+        return true;
+    }
+    return arg.find_first_of("/ \t") != std::string::npos && !IsClusterWithValue(arg);
 }
 
 /// The usage error for what getopt_long refused; element is the argument it stopped at

@@ -47,7 +47,8 @@ struct TGenOptions {
 ///
 /// A command string may start with "-" (-n=5 is a switch of the command-string language):
 /// an argument that starts with a single "-" is taken as the command string when it holds
-/// "=" or when its first letter is none of the short options; "--" ends the options.
+/// "=", or "/" or a blank without being a cluster of short options with a value (-o/tmp/x);
+/// every other one is an option. "--" ends the options.
 TGenOptions ParseGenOptions(const std::vector<std::string>& args);
 
 /// The options getopt_long knows, ended by an entry of zeros; the help text, the manual

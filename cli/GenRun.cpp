@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/GenRun.h"
 
+#include "cli/GenParser.h"
 #include "cli/Messages.h"
 #include "cli/Progress.h"
 #include "cli/Utf8.h"
@@ -220,8 +221,12 @@ std::optional<int> CloseOutput(TOutFile& out, const TRecordWriter& writer,
 } // namespace
 
 int GenerateRecords(const TGenOptions& o, const TGenDefinition& definition) {
-    TVxRndParser parser;
+    TGenParser parser;
     parser.Parse(definition.Text);
+    if (parser.RecordCount() < 0) {
+        PrintWarning("the record count " + std::to_string(parser.RecordCount()) +
+                     " is below 0; no records are written");
+    }
 
     std::unique_ptr<TOutFile> out;
     try {

@@ -88,7 +88,8 @@ TEST(ParseGenOptions, FindsTheCommandStringWhereverItStands) {
         {{"-q", "--", "-q"}, "-q"},
         // Switches written with "-" are a command string when they are no option cluster.
         {{"-N=5 /F=1,#59"}, "-N=5 /F=1,#59"},
-        {{"-n5", "-q"}, "-n5"},
+        {{"-N5 /F1", "-q"}, "-N5 /F1"},
+        {{"-N5/F1"}, "-N5/F1"},
         {{"-f=3,abc"}, "-f=3,abc"},
         {{"-h=4", "--seed=1"}, "-h=4"},
         {{"-"}, "-"},
@@ -99,6 +100,9 @@ TEST(ParseGenOptions, FindsTheCommandStringWhereverItStands) {
         EXPECT_EQ(ParseGenOptions(c.Arguments).CommandString, c.CommandString)
             << ::testing::PrintToString(c.Arguments);
     EXPECT_EQ(ParseGenOptions({"-o", "-N=5", "/N"}).Output, "-N=5");
+    // A value attached to a short option may hold "/".
+    EXPECT_EQ(ParseGenOptions({"-o/tmp/out.txt", "/N"}).Output, "/tmp/out.txt");
+    EXPECT_EQ(ParseGenOptions({"-qf/tmp/def.txt"}).DefinitionFile, "/tmp/def.txt");
     EXPECT_EQ(ParseGenOptions({"--load", "-n=1"}).LoadName, "-n=1");
 }
 
@@ -151,6 +155,10 @@ TEST(ParseGenOptions, RefusesBadUsage) {
         {{"--quiet=yes", "/N"}, "option '--quiet' doesn't allow an argument"},
         {{"-qx", "/N"}, "invalid option -- 'x'"},
         {{"--quiet", "-qxq", "/N"}, "invalid option -- 'x'"},
+        // A single dash without "=", "/" or a blank starts options, not a command string.
+        {{"-x", "/N=1"}, "invalid option -- 'x'"},
+        {{"-n", "10", "--load", "X"}, "invalid option -- 'n'"},
+        {{"-n5", "-q"}, "invalid option -- 'n'"},
         {{"/N=1", "/N=2"}, "only one command string is taken (quote it as one argument)"},
         {{"/N=1", "--", "/N=2"}, "only one command string is taken (quote it as one argument)"},
         {{"--load", "a", "/N"}, "give only one of a command string, --load=NAME and --file=FILE"},

@@ -135,11 +135,17 @@ TEST(TabbitGen, RefusedDefinitionPrintsTheEngineMessageAndTouchesNoFile) {
     };
     const std::vector<Case> cases = {
         {"/R=5 /E=U", "Empty record definition not allowed."},
-        {"/R=x /N", "Invalid length for argument /R."},
-        {"/N /E=WU", "Invalid value for argument /E."},
-        {"/N /RX=1", "Invalid argument RX"},
-        {"/F=2,#97#x", "Code sequence not valid: #97#x"},
-        {"/Y=1990,20x0", "'20x0' is not a valid integer value"},
+        // The argument at fault follows the engine's message.
+        {"/R=x /N", "Invalid length for argument /R. (in /R=x)"},
+        {"/N /E=WU", "Invalid value for argument /E. (in /E=WU)"},
+        {"/N /RX=1", "Invalid argument RX (in /RX=1)"},
+        {"/F=2,#97#x", "Code sequence not valid: #97#x (in /F=2,#97#x)"},
+        {"/Y=1990,20x0", "'20x0' is not a valid integer value (in /Y=1990,20x0)"},
+        {"/N=5,#97", "Invalid length for argument N. (in /N=5,#97)"},
+        {"/n /U= x", "Invalid string for argument /U. (in /U=)"},
+        // A definition of one word is a file name without fields.
+        {"hello", "Empty record definition not allowed. (\"hello\" was taken as the output "
+                  "file name; the definition has no field)"},
     };
     for (const Case& c : cases) {
         const Result r = RunGen({"-o", file, c.Definition});
@@ -294,9 +300,15 @@ TEST(TabbitGen, ListsAndLoadsSavedDefinitions) {
     EXPECT_EQ(r.Status, 1);
     EXPECT_EQ(r.Err, "tabbit-gen: No record definition named nothing\n");
 
-    r = RunGen({"--ini", dir.File("absent.ini"), "--list"});
-    EXPECT_EQ(r.Status, 0);
-    EXPECT_EQ(r.Out, "");
+    // A settings file named with --ini must be there.
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--ini", dir.File("absent.ini"), "--list"},
+             {"--ini", dir.File("absent.ini"), "--load", "short list"}}) {
+        r = RunGen(args);
+        EXPECT_EQ(r.Status, 1);
+        EXPECT_EQ(r.Err, "tabbit-gen: " + dir.File("absent.ini") + ": No such file or directory\n");
+        EXPECT_EQ(r.Out, "");
+    }
 }
 
 TEST(TabbitGen, SettingsFileNameKeepsItsBytes) {
@@ -419,4 +431,56 @@ TEST(TabbitGen, DefinitionFileMayStartWithAByteOrderMark) {
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(r.Out, "\xE4");
     EXPECT_EQ(r.Err, "");
+}
+
+TEST(TabbitGen, WarnsOfNegativeCountsAndIgnoredLinesAndWritesTheSame) {
+    TTempDir dir;
+    Result r = RunGen({"-o", "-", "/R=-5 /N=5"});
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_EQ(r.Out, "");
+    EXPECT_EQ(r.Err,
+              "tabbit-gen: warning: the record count -5 is below 0; no records are written\n");
+
+    const std::string file = dir.File("def.txt");
+    const std::string expected = RunGen({"--seed=2", "/R=4 /N=3 /E=U"}).Out;
+    struct Case {
+        std::string Content;
+        std::string Warning;
+    };
+    const std::vector<Case> cases = {
+        {"/R=4 /N=3 /E=U\n", ""},
+        {"/R=4 /N=3 /E=U\r\n \t\r\n\n", ""},
+        {"/R=4 /N=3 /E=U\n\n  /C=5\n/X\n",
+         "tabbit-gen: warning: " + file +
+             ": only the first line is read; line 3 and any after it are ignored\n"},
+        {"/R=4 /N=3 /E=U\n" + std::string(100000, '\n') + "x",
+         "tabbit-gen: warning: " + file +
+             ": only the first line is read; line 100002 and any after it are ignored\n"},
+    };
+    for (const Case& c : cases) {
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << c.Content;
+        r = RunGen({"--seed=2", "-f", file});
+        EXPECT_EQ(r.Status, 0);
+        EXPECT_EQ(r.Out, expected);
+        EXPECT_EQ(r.Err, c.Warning);
+        // Standard input says so as well.
+        r = RunGen({"--seed=2", "-f", "-"}, " <" + Quote(file));
+        EXPECT_EQ(r.Out, expected);
+        EXPECT_EQ(r.Err.empty(), c.Warning.empty()) << r.Err;
+    }
+}
+
+TEST(TabbitGen, ASingleDashWithoutEqualsSlashOrBlankIsAnOption) {
+    const std::string tryHelp = "Try 'tabbit-gen --help' for more information.\n";
+    Result r = RunGen({"-x", "/N=1"});
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_EQ(r.Err, "tabbit-gen: invalid option -- 'x'\n" + tryHelp);
+    r = RunGen({"-n", "10", "--load", "X"});
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_EQ(r.Err, "tabbit-gen: invalid option -- 'n'\n" + tryHelp);
+    for (const char* definition : {"-N=5 /F=1 /E=N", "-N5 /F=1 /E=N"}) {
+        r = RunGen({"--seed=1", definition});
+        EXPECT_EQ(r.Status, 0) << definition;
+        EXPECT_EQ(r.Out.size(), 6u) << definition;
+    }
 }
