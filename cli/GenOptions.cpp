@@ -2,6 +2,7 @@
 #include "cli/GenOptions.h"
 
 #include <array>
+#include <cctype>
 #include <cstring>
 #include <string_view>
 #include <utility>
@@ -25,6 +26,9 @@ const char* const GenUsage =
     "      --seed=N           start the random source at N (0 to 4294967295)\n"
     "                         instead of the clock\n"
     "      --date-format=FMT  write random dates in FMT (for example yyyy-mm-dd)\n"
+    "      --records=N        write N records (0 to 2147483647) instead of /R\n"
+    "      --eol=crlf|lf|none end each record with CR LF, LF or nothing instead of /E\n"
+    "      --charset=TEXT     the user-defined characters for /A instead of /D\n"
     "  -j, --threads=N        produce records on N threads (default: the processors\n"
     "                         available); the output is the same for every N\n"
     "      --part=I/N         write only part I of N of the run (needs --seed)\n"
@@ -77,9 +81,12 @@ enum : int {
     OptList,
     OptIni,
     OptPart,
+    OptRecords,
+    OptEol,
+    OptCharset,
 };
 
-constexpr std::array<option, 13> LongOptions = {{
+constexpr std::array<option, 16> LongOptions = {{
     {"output", required_argument, nullptr, 'o'},
     {"file", required_argument, nullptr, 'f'},
     {"load", required_argument, nullptr, OptLoad},
@@ -89,6 +96,9 @@ constexpr std::array<option, 13> LongOptions = {{
     {"date-format", required_argument, nullptr, OptDateFormat},
     {"threads", required_argument, nullptr, 'j'},
     {"part", required_argument, nullptr, OptPart},
+    {"records", required_argument, nullptr, OptRecords},
+    {"eol", required_argument, nullptr, OptEol},
+    {"charset", required_argument, nullptr, OptCharset},
     {"quiet", no_argument, nullptr, 'q'},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
@@ -124,6 +134,24 @@ TGenOptions::TPart ParsePart(const std::string& text) {
     part.Count = ParseCount(text.substr(slash + 1), "--part's N", 1, 1ull << 62);
     part.Index = ParseCount(text.substr(0, slash), "--part's I", 1, part.Count);
     return part;
+}
+
+/// The /E letter of a line end named as on the command line.
+char ParseEol(const std::string& text) {
+    std::string lower = text;
+    for (char& c : lower) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    if (lower == "crlf") {
+        return 'W';
+    }
+    if (lower == "lf") {
+        return 'U';
+    }
+    if (lower == "none") {
+        return 'N';
+    }
+    throw TUsageError("--eol takes crlf, lf or none, not '" + text + "'");
 }
 
 /// A value that must not be empty.
@@ -277,6 +305,15 @@ void TakeOption(int code, const char* value, TGenOptions& o, std::vector<std::st
     case OptPart:
         o.Part = ParsePart(value);
         break;
+    case OptRecords:
+        o.Records = static_cast<std::int32_t>(ParseCount(value, "--records", 0, 2147483647));
+        break;
+    case OptEol:
+        o.EndOfLine = ParseEol(value);
+        break;
+    case OptCharset:
+        o.Charset = value;
+        break;
     }
 }
 
@@ -288,6 +325,9 @@ std::vector<std::string> IgnoredByList(const TGenOptions& o) {
         {o.DateFormat.has_value(), "--date-format"},
         {o.Threads.has_value(), "-j"},
         {o.Part.has_value(), "--part"},
+        {o.Records.has_value(), "--records"},
+        {o.EndOfLine.has_value(), "--eol"},
+        {o.Charset.has_value(), "--charset"},
     };
     std::vector<std::string> warnings;
     for (const auto& [isGiven, name] : given) {

@@ -38,6 +38,11 @@ struct TGenOptions {
         std::uint64_t Count = 1;
     };
     std::optional<TPart> Part;
+    /// Replace the definition's /R, /E (its letter W, U or N) and /D for this run; the
+    /// character set is still as the terminal gave it.
+    std::optional<std::int32_t> Records;
+    std::optional<char> EndOfLine;
+    std::optional<std::string> Charset;
     /// What the program will pass over that the user gave, one warning each (UTF-8).
     std::vector<std::string> Warnings;
 };

@@ -3,6 +3,10 @@
 
 #include "engine/Exceptions.h"
 
+void TGenParser::Override(char letter, std::string value) {
+    FOverrides.emplace_back(letter, std::move(value));
+}
+
 void TGenParser::Parse(std::string cmdLine) {
     FArgs.clear();
     FBegun = 0;
@@ -24,12 +28,20 @@ void TGenParser::Parse(std::string cmdLine) {
         }
         throw;
     }
+    for (const auto& [letter, value] : FOverrides) {
+        TVxRndParser::DoOption(std::string(1, letter), value);
+    }
 }
 
 void TGenParser::DoOption(std::string name, std::string value) {
     // Left set when the handler raises, so that Parse knows the failure is this argument's.
     ++FBegun;
     FInHandler = true;
+    for (const auto& [letter, replacement] : FOverrides) {
+        if (name.size() == 1 && name[0] == letter) {
+            value = replacement;
+        }
+    }
     TVxRndParser::DoOption(std::move(name), std::move(value));
     FInHandler = false;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/GenRun.h"
 
+#include "cli/Definition.h"
 #include "cli/GenParser.h"
 #include "cli/Messages.h"
 #include "cli/Progress.h"
@@ -186,6 +187,19 @@ TRecordRange PartRange(std::uint64_t total, std::uint64_t index, std::uint64_t c
 
 namespace {
 
+/// The settings given as options, which replace the definition's.
+void SetOverrides(const TGenOptions& o, TGenParser& parser) {
+    if (o.Records) {
+        parser.Override('R', std::to_string(*o.Records));
+    }
+    if (o.EndOfLine) {
+        parser.Override('E', std::string(1, *o.EndOfLine));
+    }
+    if (o.Charset) {
+        parser.Override('D', Latin1Argument(*o.Charset, "character set"));
+    }
+}
+
 /// Where the records go, as the summary names it.
 std::string TargetName(const TOutFile& out) {
     return out.Path() == "-" ? "standard output" : out.Path();
@@ -222,6 +236,7 @@ std::optional<int> CloseOutput(TOutFile& out, const TRecordWriter& writer,
 
 int GenerateRecords(const TGenOptions& o, const TGenDefinition& definition) {
     TGenParser parser;
+    SetOverrides(o, parser);
     parser.Parse(definition.Text);
     if (parser.RecordCount() < 0) {
         PrintWarning("the record count " + std::to_string(parser.RecordCount()) +

@@ -39,6 +39,10 @@ from_help=$("$gen" --help | sed -n 's/^  \(-[A-Za-z]\), \(--[a-z-]*\).*/\1\n\2/p
 expect "options" "$from_help" "$(completions "$gen" -)"
 expect "long options" "$(lines --list --load)" "$(completions "$gen" --l)"
 expect "after --seed" "" "$(completions "$gen" --seed '')"
+expect "after --records" "" "$(completions "$gen" --records '')"
+expect "line ends" "$(lines crlf lf none)" "$(completions "$gen" --eol '')"
+expect "line ends after =" "$(lines lf)" "$(completions "$gen" --eol = l)"
+expect "line ends in one word" "$(lines none)" "$(completions "$gen" --eol=n)"
 expect "a command string" "" "$(completions "$gen" /N)"
 
 # Saved names after --load, from the settings file named earlier on the line; the name of

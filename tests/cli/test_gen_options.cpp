@@ -53,14 +53,28 @@ TEST(ParseGenOptions, NumbersMayHaveLeadingZeros) {
 
 TEST(ParseGenOptions, ListWarnsOfTheOptionsItIgnores) {
     EXPECT_EQ(ParseGenOptions({"--list", "-q", "--ini=x.ini"}).Warnings, Args{});
-    EXPECT_EQ(
-        ParseGenOptions({"--list", "-o", "x", "--seed=1", "-j2", "--part=1/2", "--date-format=yy"})
-            .Warnings,
-        (Args{"-o is ignored with --list", "--seed is ignored with --list",
-              "--date-format is ignored with --list", "-j is ignored with --list",
-              "--part is ignored with --list"}));
+    EXPECT_EQ(ParseGenOptions({"--list", "-o", "x", "--seed=1", "-j2", "--part=1/2",
+                               "--date-format=yy", "--records=1", "--eol=lf", "--charset=x"})
+                  .Warnings,
+              (Args{"-o is ignored with --list", "--seed is ignored with --list",
+                    "--date-format is ignored with --list", "-j is ignored with --list",
+                    "--part is ignored with --list", "--records is ignored with --list",
+                    "--eol is ignored with --list", "--charset is ignored with --list"}));
     // A run uses them all.
     EXPECT_EQ(ParseGenOptions({"-o", "x", "--seed=1", "-j2", "--part=1/2", "/N"}).Warnings, Args{});
+}
+
+TEST(ParseGenOptions, SettingsThatReplaceTheDefinitions) {
+    const TGenOptions o =
+        ParseGenOptions({"--records=0012", "--eol=crlf", "--charset=a b", "--load=x"});
+    EXPECT_EQ(o.Records, 12);
+    EXPECT_EQ(o.EndOfLine, 'W');
+    EXPECT_EQ(o.Charset, "a b");
+    EXPECT_EQ(ParseGenOptions({"--eol", "LF", "/N"}).EndOfLine, 'U');
+    EXPECT_EQ(ParseGenOptions({"--eol=None", "/N"}).EndOfLine, 'N');
+    EXPECT_EQ(ParseGenOptions({"--charset=", "/N"}).Charset, "");
+    EXPECT_EQ(ParseGenOptions({"--records", "2147483647", "/N"}).Records, 2147483647);
+    EXPECT_FALSE(ParseGenOptions({"/N"}).Records);
 }
 
 TEST(ParseGenOptions, DefinitionFromAFile) {
@@ -169,6 +183,11 @@ TEST(ParseGenOptions, RefusesBadUsage) {
         {{"--part=3/2", "--seed=1", "/N"}, "--part's I takes a whole number from 1 to 2, not '3'"},
         {{"--part=1", "--seed=1", "/N"}, "--part takes I/N (part I of N), not '1'"},
         {{"--part=1/2", "/N"}, "--part needs --seed, so that every part belongs to the same run"},
+        {{"--records=-1", "/N"}, "--records takes a whole number from 0 to 2147483647, not '-1'"},
+        {{"--records=2147483648", "/N"},
+         "--records takes a whole number from 0 to 2147483647, not '2147483648'"},
+        {{"--eol=w", "/N"}, "--eol takes crlf, lf or none, not 'w'"},
+        {{"--eol=", "/N"}, "--eol takes crlf, lf or none, not ''"},
     };
     for (const Case& c : cases) {
         try {

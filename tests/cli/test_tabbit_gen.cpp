@@ -484,3 +484,45 @@ TEST(TabbitGen, ASingleDashWithoutEqualsSlashOrBlankIsAnOption) {
         EXPECT_EQ(r.Out.size(), 6u) << definition;
     }
 }
+
+TEST(TabbitGen, OptionsReplaceTheRecordCountLineEndAndCharacterSet) {
+    TTempDir dir;
+    const std::string ini = dir.File("tabbit.ini");
+    std::ofstream(ini, std::ios::binary) << "[RecordDefs]\r\nten=/R=10 /N=3 /E=W\r\n";
+    struct Case {
+        std::vector<std::string> Args;
+        std::string SameAs;
+    };
+    const std::vector<Case> cases = {
+        {{"--records=3", "/R=10 /N=3 /E=U"}, "/R=3 /N=3 /E=U"},
+        {{"--records=3", "/N=3 /E=U"}, "/R=3 /N=3 /E=U"},
+        // The definition's own value is not even looked at.
+        {{"--records=3", "/R=x /N=3 /E=U"}, "/R=3 /N=3 /E=U"},
+        {{"--eol=lf", "/R=3 /N=3 /E=W"}, "/R=3 /N=3 /E=U"},
+        {{"--eol=none", "/R=3 /N=3"}, "/R=3 /N=3 /E=N"},
+        {{"--charset=\xC3\xA4\xC3\xB6", "/R=50 /A=5 /D=x /E=U"}, "/R=50 /A=5 /D=\xE4\xF6 /E=U"},
+        {{"--ini", ini, "--load=ten", "--records=2", "--eol=crlf"}, "/R=2 /N=3 /E=W"},
+        {{"--ini", ini, "--load=ten", "--records=0"}, "/R=0 /N=3"},
+        {{"--ini", ini, "--load=ten", "--eol=none"}, "/R=10 /N=3 /E=N"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = c.Args;
+        args.insert(args.begin(), "--seed=8");
+        const Result r = RunGen(args);
+        EXPECT_EQ(r.Status, 0) << r.Err;
+        EXPECT_EQ(r.Err, "");
+        EXPECT_EQ(r.Out, RunGen({"--seed=8", c.SameAs}).Out) << ::testing::PrintToString(c.Args);
+    }
+
+    // A blank in the character set, which /D cannot hold.
+    const Result r = RunGen({"--seed=8", "--charset= ", "/R=1 /A=2000 /E=N"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Out.size(), 2000u);
+    EXPECT_NE(r.Out.find(' '), std::string::npos);
+    EXPECT_EQ(r.Out.find_first_not_of(" ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"),
+              std::string::npos);
+
+    const Result euro = RunGen({"--charset=\xE2\x82\xAC", "/A"});
+    EXPECT_EQ(euro.Status, 1);
+    EXPECT_NE(euro.Err.find("U+20AC"), std::string::npos) << euro.Err;
+}
