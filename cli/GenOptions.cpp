@@ -32,7 +32,7 @@ const char* const GenUsage =
     "  -j, --threads=N        produce records on N threads (default: the processors\n"
     "                         available); the output is the same for every N\n"
     "      --part=I/N         write only part I of N of the run (needs --seed)\n"
-    "  -q, --quiet            show no progress line\n"
+    "  -q, --quiet            show no progress line and no summary\n"
     "  -h, --help             print this help and exit\n"
     "  -V, --version          print the version and exit\n"
     "\n"
@@ -53,7 +53,9 @@ const char* const GenUsage =
     "Exit status: 0 done; 1 refused definition or failure; 2 usage error;\n"
     "129, 130 or 143 when stopped by SIGHUP, SIGINT or SIGTERM.\n"
     "\n"
-    "Example: tabbit-gen --seed=0 -o - '/R=10 /N=5 /F=1,#59 /E=U'\n";
+    "Example: tabbit-gen --seed=0 -o - '/R=10 /N=5 /F=1,#59 /E=U'\n"
+    "\n"
+    "Full documentation: man tabbit-gen\n";
 
 const char* const GenVersion =
     "tabbit-gen 1.1\n"

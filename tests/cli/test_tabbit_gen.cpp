@@ -174,6 +174,7 @@ TEST(TabbitGen, UsageErrorsExitTwoHelpAndVersionZero) {
         EXPECT_EQ(r.Status, 0);
         EXPECT_EQ(r.Out.rfind("Usage: tabbit-gen", 0), 0u);
         EXPECT_NE(r.Out.find("Exit status"), std::string::npos);
+        EXPECT_TRUE(r.Out.ends_with("\nFull documentation: man tabbit-gen\n")) << r.Out;
     }
     for (const char* version : {"--version", "-V"}) {
         r = RunGen({version});
