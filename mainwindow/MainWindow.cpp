@@ -2,28 +2,29 @@
 #include "mainwindow/MainWindow.h"
 
 #include "dialogs/AboutBox.h"
-#include "widgets/ModalResult.h"
-#include "widgets/ErrorDisplay.h"
-#include "widgets/FormScale.h"
-#include "widgets/Modal.h"
-#include "widgets/ApplicationTitle.h"
+#include "dialogs/ManageDialog.h"
 #include "dialogs/MessageDialog.h"
-#include "widgets/NumberEdit.h"
-#include "engine/Exceptions.h"
+#include "engine/CommandLanguage.h"
+#include "engine/CommandStringWriter.h"
 #include "engine/Dates.h"
+#include "engine/Exceptions.h"
 #include "engine/Producer.h"
 #include "engine/RandomSource.h"
-#include "engine/CommandLanguage.h"
-#include "widgets/Gauge.h"
-#include "widgets/Latin1Validator.h"
-#include "widgets/Memo.h"
-#include "widgets/RadioGroup.h"
-#include "widgets/StringGrid.h"
 #include "platform/AppPaths.h"
 #include "platform/HelpViewer.h"
 #include "platform/Latin1.h"
 #include "platform/OutFile.h"
-#include "dialogs/ManageDialog.h"
+#include "widgets/ApplicationTitle.h"
+#include "widgets/ErrorDisplay.h"
+#include "widgets/FormScale.h"
+#include "widgets/Gauge.h"
+#include "widgets/Latin1Validator.h"
+#include "widgets/Memo.h"
+#include "widgets/Modal.h"
+#include "widgets/ModalResult.h"
+#include "widgets/NumberEdit.h"
+#include "widgets/RadioGroup.h"
+#include "widgets/StringGrid.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -72,25 +73,6 @@ constexpr int GridRowCount = 513;
 constexpr int ColType = 1;
 constexpr int ColSize = 2;
 constexpr int ColString = 3;
-
-/// text without the blanks and control characters at either end.
-std::string Trim(const std::string& text) {
-    const auto kept = [](char c) { return static_cast<unsigned char>(c) > ' '; };
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && !kept(text[begin]))
-        ++begin;
-    while (end > begin && !kept(text[end - 1]))
-        --end;
-    return text.substr(begin, end - begin);
-}
-
-/// text, or "1" for the empty text: the count a missing number stands for.
-std::string OneWhenEmpty(std::string text) {
-    if (text.empty())
-        text.push_back('1');
-    return text;
-}
 
 /// text with the letters a to z upper-cased.
 std::string UpperAZ(std::string text) {
@@ -836,66 +818,41 @@ void TFormMain::ScrollGridDown() {
 // The command string
 
 void TFormMain::BuildCommandString(std::int32_t& definedRows, std::string& cmd) {
-    const std::string count = OneWhenEmpty(Trim(FromQString(VxNumEditRecords->text())));
-    FArgCount = 1;
-    cmd = "/R=" + count + " ";
-
     const std::string dateFormat = FromQString(EditDateFormat->text());
-    if (!dateFormat.empty())
+    if (!dateFormat.empty()) {
         SystemDateFormat = dateFormat;
-
-    const std::string fileName = Trim(FromQString(EditFileName->text()));
-    if (ToQString(fileName) != EditFileName->text())
-        EditFileName->setText(ToQString(fileName));
-    const std::string charset = Trim(FromQString(EditCharset->text()));
-    if (ToQString(charset) != EditCharset->text())
-        EditCharset->setText(ToQString(charset));
-
-    if (!charset.empty()) {
-        ++FArgCount;
-        cmd += "/D=" + charset + " ";
     }
-
-    definedRows = 0;
+    const auto trimEdit = [](QLineEdit* edit) {
+        const std::string trimmed = TrimControls(FromQString(edit->text()));
+        if (ToQString(trimmed) != edit->text()) {
+            edit->setText(ToQString(trimmed));
+        }
+        return trimmed;
+    };
+    const TCommandSettings settings{FromQString(VxNumEditRecords->text()), trimEdit(EditCharset),
+                                    RadioGroupEOL->ItemIndex(), trimEdit(EditFileName)};
+    std::vector<TGridRow> rows;
+    rows.reserve(static_cast<std::size_t>(RowCount() - 1));
     for (int r = 1; r < RowCount(); ++r) {
-        const std::string prefix = ArgOfCaption(Cells(ColType, r));
-        if (prefix.empty())
-            break;
-        ++FArgCount;
-        ++definedRows;
-        const std::string size = OneWhenEmpty(Cells(ColSize, r));
-        const std::string text = Cells(ColString, r);
-        const std::string str = prefix == "/Y=" ? text : EncodeCodes(text);
-        if (prefix == "/U=" && str.empty())
-            throw Exception("Empty string for field type\r\n\"random from string\" not allowed!");
-        if (prefix == "/F=" && str.empty())
-            throw Exception("Empty string for field type\r\n\"fixed string\" not allowed!");
-        cmd += prefix + size;
-        if (!str.empty())
-            cmd += "," + str;
-        cmd += " ";
+        rows.push_back({Cells(ColType, r), Cells(ColSize, r), Cells(ColString, r)});
     }
-
-    switch (RadioGroupEOL->ItemIndex()) {
-    case 1:
-        cmd += "/E=U ";
-        break;
-    case 2:
-        cmd += "/E=N ";
-        break;
-    default:
-        cmd += "/E=W ";
-        break;
+    try {
+        const TCommandString written = ::BuildCommandString(rows, settings);
+        FArgCount = written.ArgCount;
+        definedRows = written.DefinedRows;
+        cmd = written.Text;
+    } catch (const ERowRefused& e) {
+        FArgCount = e.ArgCount();
+        definedRows = e.DefinedRows();
+        throw;
     }
-    cmd += fileName;
-    FArgCount += fileName.empty() ? 1 : 2;
 }
 
 // ---------------------------------------------------------------------------------------
 // The generation run
 
 void TFormMain::ButtonStartClick() {
-    if (VxRadioBtnFile->isChecked() && Trim(FromQString(EditFileName->text())).empty())
+    if (VxRadioBtnFile->isChecked() && TrimControls(FromQString(EditFileName->text())).empty())
         throw Exception("No output file indicated!");
     std::int32_t definedRows = 0;
     std::string cmd;
