@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "mainwindow/MainWindow.h"
 
+#include "mainwindow/GenerationRun.h"
+
 #include "dialogs/AboutBox.h"
 #include "dialogs/ManageDialog.h"
 #include "dialogs/MessageDialog.h"
@@ -60,8 +62,6 @@
 namespace {
 
 const char* const HelpFileName = "TabbitU.hlp";
-/// A run moves its gauge and looks at its events after every so many records.
-constexpr std::uint64_t RecordsPerPass = 100;
 const char* const DateHint = "Please enter <YearFrom> in column \"Field Size\",\r\n"
                              "<YearTo> in column \"String\".\r\n"
                              "The random dates will appear in the format\r\n"
@@ -104,41 +104,6 @@ protected:
 private:
     QWidget* FForm;
     std::function<void(const QKeyEvent&)> FKeyUp;
-};
-
-/// Returns the window to idle however a run ends: Abort disabled, Start enabled, the memo
-/// showing the lines added and the gauge its last position.
-class TRunCleanup {
-public:
-    TRunCleanup(QPushButton* start, QPushButton* abort, TMemo* memo, TGauge* gauge)
-        : FStart(start), FAbort(abort), FMemo(memo), FGauge(gauge) {}
-    ~TRunCleanup() { Finish(); }
-    TRunCleanup(const TRunCleanup&) = delete;
-    TRunCleanup& operator=(const TRunCleanup&) = delete;
-
-    void MemoUpdating() { FMemoUpdating = true; }
-    void Finish() {
-        if (FDone)
-            return;
-        FDone = true;
-        // Start is enabled before Abort is disabled, and takes over Abort's focus: otherwise
-        // the focus would pass on to Help, and the key that started the run would open it.
-        FStart->setEnabled(true);
-        if (FAbort->hasFocus())
-            FStart->setFocus(Qt::OtherFocusReason);
-        FAbort->setEnabled(false);
-        if (FMemoUpdating)
-            FMemo->EndUpdate();
-        FGauge->Refresh();
-    }
-
-private:
-    QPushButton* FStart;
-    QPushButton* FAbort;
-    TMemo* FMemo;
-    TGauge* FGauge;
-    bool FMemoUpdating = false;
-    bool FDone = false;
 };
 
 /// A typed character as the key filter judges it: keys that move between cells or cancel,
@@ -234,7 +199,10 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
     EditFileName->setFocus();
 }
 
-TFormMain::~TFormMain() = default;
+TFormMain::~TFormMain() {
+    // A run still going on stops before the controls it shows its progress in go.
+    delete FRun;
+}
 
 void TFormMain::SetFormAbout(TFormAbout2* form) {
     FFormAbout = form;
@@ -866,87 +834,73 @@ void TFormMain::ButtonStartClick() {
 }
 
 void TFormMain::ButtonAbortClick() {
-    FAbortRequested = true;
+    if (FRun) {
+        FRun->Abort();
+    }
 }
 
 void TFormMain::RunGeneration(const TVxRndParser& parser) {
     Gauge1->SetPosition(0);
-    FAbortRequested = false;
     ButtonAbort->setEnabled(true);
     ButtonStart->setEnabled(false);
-    TRunCleanup cleanup(ButtonStart, ButtonAbort, Memo1, Gauge1);
-    FRunning = true;
-    const auto ended = qScopeGuard([this] {
-        FRunning = false;
-        if (FCloseRequested) {
-            FCloseRequested = false;
-            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    try {
+        const std::int32_t n = StrToInt(FromQString(VxNumEditRecords->text()));
+        Gauge1->SetMax(n);
+        // The target is fixed for the run; the window may be changed while it goes on.
+        std::unique_ptr<TOutFile> file;
+        const std::string fileName = FromQString(EditFileName->text());
+        if (VxRadioBtnFile->isChecked()) {
+            file =
+                std::make_unique<TOutFile>(QFile::encodeName(EditFileName->text()).toStdString());
         }
-    });
-
-    const std::int32_t n = StrToInt(FromQString(VxNumEditRecords->text()));
-    Gauge1->SetMax(n);
-    const bool toFile = VxRadioBtnFile->isChecked();
-    std::unique_ptr<TOutFile> file;
-    if (toFile)
-        file = std::make_unique<TOutFile>(QFile::encodeName(EditFileName->text()).toStdString());
-    Memo1->ClearLines();
-    Memo1->BeginUpdate();
-    cleanup.MemoUpdating();
-
-    const std::uint64_t count = n > 0 ? static_cast<std::uint64_t>(n) : 0;
-    if (file)
-        WriteRecords(parser, *file, count);
-    else
-        AddRecordLines(parser, count);
-    cleanup.Finish();
-    if (file)
-        file->Close();
+        Memo1->ClearLines();
+        Memo1->BeginUpdate();
+        const std::uint64_t count = n > 0 ? static_cast<std::uint64_t>(n) : 0;
+        FRun =
+            new TGenerationRun(parser, std::move(file), fileName, count, Seed, Gauge1, Memo1, this);
+    } catch (...) {
+        EndRun();
+        throw;
+    }
+    connect(FRun, &TGenerationRun::Finished, this, [this] { RunFinished(); });
+    FRun->Start();
 }
 
-void TFormMain::WriteRecords(const TVxRndParser& parser, TOutFile& file, std::uint64_t count) {
-    // One thread keeps the window's event handling and the production in step; each batch
-    // of a hundred continues from the random state where the one before ended.
-    TVxProducer producer(parser, true);
-    producer.SetThreads(1);
-    producer.SetRecordsPerPiece(RecordsPerPass);
-    const auto write = [&file](const TVxPiece& piece) {
-        file.Write(std::string_view(piece.Data, piece.Size));
-        return true;
-    };
-    for (std::uint64_t done = 0; done < count;) {
-        const std::uint64_t batch = std::min(RecordsPerPass, count - done);
-        producer.Run(Seed, 0, batch, write);
-        done += batch;
-        if (batch == RecordsPerPass && !RunPass(done))
-            return;
+void TFormMain::RunFinished() {
+    const std::exception_ptr error = FRun->Error();
+    FRun->deleteLater();
+    FRun = nullptr;
+    Memo1->EndUpdate();
+    EndRun();
+    if (error) {
+        Guarded([&] { std::rethrow_exception(error); });
+    }
+    emit RunEnded();
+    if (FCloseRequested) {
+        FCloseRequested = false;
+        close();
     }
 }
 
-void TFormMain::AddRecordLines(const TVxRndParser& parser, std::uint64_t count) {
-    std::string record;
-    for (std::uint64_t i = 1; i <= count; ++i) {
-        parser.GetRecord(false, record);
-        Memo1->AddLine(record);
-        if (i % RecordsPerPass == 0 && !RunPass(i))
-            return;
+void TFormMain::EndRun() {
+    // Start is enabled before Abort is disabled, and takes over Abort's focus: otherwise the
+    // focus would pass on to Help, and the key that started the run would open it.
+    ButtonStart->setEnabled(true);
+    if (ButtonAbort->hasFocus()) {
+        ButtonStart->setFocus(Qt::OtherFocusReason);
     }
-}
-
-bool TFormMain::RunPass(std::uint64_t done) {
-    Gauge1->SetPosition(static_cast<int>(done));
-    QCoreApplication::processEvents();
-    return !FAbortRequested;
+    ButtonAbort->setEnabled(false);
+    Gauge1->Refresh();
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
-    if (!FRunning) {
+    if (!FRun) {
         QWidget::closeEvent(event);
         return;
     }
-    // The run is inside the Start handler: it has to end before the window can go, or it
-    // would go on writing with no window left to stop it.
+    // The window goes once the run has ended, so that no run goes on with no window left to
+    // show or stop it.
     FCloseRequested = true;
-    FAbortRequested = true;
+    FRun->Abort();
     event->ignore();
 }

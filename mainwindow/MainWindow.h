@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "widgets/FormScale.h"
 #include "widgets/Anchors.h"
+#include "widgets/FormScale.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -22,6 +22,7 @@ class QTimer;
 class TFormAbout2;
 class TFormManage;
 class TGauge;
+class TGenerationRun;
 class TMemo;
 class TRadioGroup;
 class TStringGrid;
@@ -68,6 +69,13 @@ public:
     /// How much larger than its design the window is drawn in its font.
     const TFormScale& Scale() const { return FScale; }
 
+    /// Whether a generation run is going on.
+    bool Running() const { return FRun != nullptr; }
+
+signals:
+    /// A run has ended and the window is idle again; an error it ended with has been shown.
+    void RunEnded();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -87,14 +95,12 @@ private:
     void ButtonManageClick();
     void ButtonStartClick();
     void ButtonAbortClick();
+    /// Starts the run of a parsed definition on the window's settings.
     void RunGeneration(const TVxRndParser& parser);
-    /// The records of a file run, produced a hundred at a time.
-    void WriteRecords(const TVxRndParser& parser, TOutFile& file, std::uint64_t count);
-    /// The records of a memo run, one line each.
-    void AddRecordLines(const TVxRndParser& parser, std::uint64_t count);
-    /// What a run does after every hundred records: moves the gauge to done and lets the
-    /// event loop run; false when the run is to stop.
-    bool RunPass(std::uint64_t done);
+    /// The run has ended: the window is idle again and shows how the run ended.
+    void RunFinished();
+    /// Returns the window to idle: Start enabled, Abort disabled, the gauge drawn.
+    void EndRun();
     /// Puts a parsed definition into the grid and the settings controls.
     void LoadDefinition(const TVxRndParser& parser);
 
@@ -160,8 +166,8 @@ private:
     QPointer<TFormManage> FFormManage;
 
     std::int32_t FPopupRow = 0;
-    bool FAbortRequested = false;
-    bool FRunning = false;
+    /// The run going on, or nullptr when the window is idle.
+    TGenerationRun* FRun = nullptr;
     /// The window was closed during a run: it closes once the run has ended.
     bool FCloseRequested = false;
     std::int32_t FDragRow = 0;

@@ -4,8 +4,8 @@
 #include "MainWindowTestSupport.h"
 
 #include "engine/Dates.h"
-#include "widgets/Gauge.h"
 #include "mainwindow/MainWindow.h"
+#include "widgets/Gauge.h"
 
 #include <QApplication>
 #include <QDir>
@@ -111,6 +111,7 @@ private slots:
                     QTest::keyClick(abortButton, Qt::Key_Space);
             });
             QTest::keyClick(start, Qt::Key_Space);
+            WaitForRunEnd(*F);
         }
         QVERIFY(abortFocusedDuringRun);
         QCOMPARE(ReadAll(FTemp->filePath("keys.txt")).size(), (abort ? 200 : 1000) * 7);
@@ -128,6 +129,12 @@ private slots:
         QSignalSpy lastWindowClosed(qApp, &QGuiApplication::lastWindowClosed);
         bool stillShown = false;
         bool openDuringRun = false;
+        // The run ends, then the window goes, and with it the program: its event loop ends.
+        bool timedOut = false;
+        QTimer::singleShot(20000, qApp, [&] {
+            timedOut = true;
+            QCoreApplication::exit(1);
+        });
         {
             TRunPasses passes([&](int pass) {
                 if (pass == 2) {
@@ -137,7 +144,8 @@ private slots:
                     stillShown = F->isVisible();
                 }
             });
-            Start();
+            QTest::mouseClick(Child<QPushButton>("ButtonStart"), Qt::LeftButton);
+            QCOMPARE(QCoreApplication::exec(), 0);
             QCOMPARE(passes.Passes(), 2);
         }
         QVERIFY(openDuringRun);
@@ -147,13 +155,6 @@ private slots:
         QCOMPARE(bytes.size(), 200 * 7);
         QCOMPARE(bytes.count("\r\n"), 200);
         QVERIFY(!IsOpen(path));
-        // Then the window goes, and with it the program: its event loop ends.
-        bool timedOut = false;
-        QTimer::singleShot(20000, qApp, [&] {
-            timedOut = true;
-            QCoreApplication::exit(1);
-        });
-        QCOMPARE(QCoreApplication::exec(), 0);
         QVERIFY(!timedOut);
         QVERIFY(!F->isVisible());
         QCOMPARE(lastWindowClosed.count(), 1);
@@ -181,7 +182,10 @@ private:
         QTest::mouseClick(Child<QRadioButton>("VxRadioBtnFile"), Qt::LeftButton);
         Child<QLineEdit>("EditFileName")->setText(path);
     }
-    void Start() { QTest::mouseClick(Child<QPushButton>("ButtonStart"), Qt::LeftButton); }
+    void Start() {
+        QTest::mouseClick(Child<QPushButton>("ButtonStart"), Qt::LeftButton);
+        WaitForRunEnd(*F);
+    }
 
     std::unique_ptr<TFormMain> F;
     std::unique_ptr<QTemporaryDir> FTemp;

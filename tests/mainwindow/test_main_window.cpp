@@ -4,20 +4,20 @@
 // every way it can end.
 #include "MainWindowTestSupport.h"
 
-#include "widgets/ErrorDisplay.h"
-#include "widgets/ApplicationTitle.h"
-#include "widgets/NumberEdit.h"
-#include "engine/Exceptions.h"
-#include "engine/Dates.h"
 #include "engine/CommandLanguage.h"
-#include "widgets/Gauge.h"
-#include "widgets/Memo.h"
-#include "widgets/RadioGroup.h"
-#include "widgets/StringGrid.h"
+#include "engine/Dates.h"
+#include "engine/Exceptions.h"
 #include "mainwindow/MainWindow.h"
 #include "platform/HelpViewer.h"
 #include "platform/Latin1.h"
 #include "tests/support/DesktopFont.h"
+#include "widgets/ApplicationTitle.h"
+#include "widgets/ErrorDisplay.h"
+#include "widgets/Gauge.h"
+#include "widgets/Memo.h"
+#include "widgets/NumberEdit.h"
+#include "widgets/RadioGroup.h"
+#include "widgets/StringGrid.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -234,6 +234,7 @@ void TestMainWindow::ExampleDefinition() {
 
 void TestMainWindow::Start() {
     QTest::mouseClick(Child<QPushButton>("ButtonStart"), Qt::LeftButton);
+    WaitForRunEnd(*F);
 }
 
 void TestMainWindow::ExpectIdle() const {

@@ -1,0 +1,233 @@
+// SPDX-License-Identifier: MIT
+#include "mainwindow/GenerationRun.h"
+
+#include "engine/Exceptions.h"
+#include "engine/Producer.h"
+#include "engine/RandomSource.h"
+#include "engine/RecordPlan.h"
+#include "platform/OutFile.h"
+#include "widgets/Gauge.h"
+#include "widgets/Memo.h"
+
+#include <cerrno>
+#include <string_view>
+#include <utility>
+
+namespace {
+
+/// Records larger than this come one to a piece, so that a run can still stop on a whole
+/// hundred: a hundred of them would not fit in one of the producer's pieces.
+constexpr std::uint64_t LargeRecordBytes = std::uint64_t{64} << 10;
+
+TGenerationRun::TPassObserver& PassObserver() {
+    static TGenerationRun::TPassObserver observer;
+    return observer;
+}
+
+} // namespace
+
+void TGenerationRun::SetPassObserver(TPassObserver observer) {
+    PassObserver() = std::move(observer);
+}
+
+TGenerationRun::TGenerationRun(const TVxRndParser& parser, std::unique_ptr<TOutFile> file,
+                               std::string fileName, std::uint64_t count, std::uint32_t seed,
+                               TGauge* gauge, TMemo* memo, QObject* parent)
+    : QObject(parent), FParser(parser), FFile(std::move(file)), FFileName(std::move(fileName)),
+      FCount(count), FSeed(seed), FObserver(PassObserver()), FGauge(gauge), FMemo(memo) {
+    // A memo line is one record, so a memo run takes its records one at a time.
+    if (!FFile || TVxRecordPlan(FParser, true).MaxRecordBytes() > LargeRecordBytes) {
+        FRecordsPerPiece = 1;
+    }
+    FProgressTimer.setInterval(ProgressInterval);
+    connect(&FProgressTimer, &QTimer::timeout, this, [this] { ShowProgress(); });
+}
+
+TGenerationRun::~TGenerationRun() {
+    {
+        const std::lock_guard lock(FMutex);
+        FStopping = true;
+    }
+    FAbortRequested.store(true);
+    FPassSeen.notify_all();
+    if (FWorker.joinable()) {
+        FWorker.join();
+    }
+}
+
+void TGenerationRun::Start() {
+    FProgressTimer.start();
+    FWorker = std::thread([this] { Work(); });
+}
+
+void TGenerationRun::Work() {
+    std::exception_ptr error;
+    try {
+        TVxProducer producer(FParser, FFile != nullptr);
+        // As many threads as tabbit-gen takes: the processors this process may use.
+        producer.SetThreads(0);
+        producer.SetRecordsPerPiece(FRecordsPerPiece);
+        producer.Run(FSeed, 0, FCount, [this](const TVxPiece& piece) { return Take(piece); });
+    } catch (const EInOutError& e) {
+        // A failed write may have left part of a record in the file; only whole ones stay.
+        FFile->CutBack(EndOnDisk());
+        error = e.ErrorCode() == EFBIG
+                    ? std::make_exception_ptr(Exception(FFileName + ": " + e.SystemReason()))
+                    : std::current_exception();
+    } catch (...) {
+        error = std::current_exception();
+    }
+    PublishLines();
+    if (FFile) {
+        try {
+            FFile->Close();
+        } catch (...) {
+            if (!error) {
+                error = std::current_exception();
+            }
+        }
+    }
+    FError = error;
+    QMetaObject::invokeMethod(
+        this, [this] { Finish(); }, Qt::QueuedConnection);
+}
+
+bool TGenerationRun::Take(const TVxPiece& piece) {
+    if (FFile) {
+        WritePiece(piece);
+    } else {
+        CollectLines(piece);
+    }
+    FDone += piece.Records;
+    const bool onBoundary = piece.Records > 0 && piece.WholeSize == piece.Size;
+    if (!onBoundary || FDone % RecordsPerPass != 0) {
+        return true;
+    }
+    PublishLines();
+    Pass(FDone);
+    return !FAbortRequested.load();
+}
+
+void TGenerationRun::WritePiece(const TVxPiece& piece) {
+    FPieceEnds.push_back({FFile->Written() + piece.Size, FDone + piece.Records});
+    FFile->Write(std::string_view(piece.Data, piece.Size));
+    while (!FPieceEnds.empty() && FPieceEnds.front().Bytes <= FFile->OnDisk()) {
+        FOnDiskEnd = FPieceEnds.front();
+        FPieceEnds.pop_front();
+    }
+}
+
+void TGenerationRun::CollectLines(const TVxPiece& piece) {
+    // A memo run has one record to a piece, or a large record in several pieces.
+    FRecordText.append(piece.Data, piece.Size);
+    if (piece.Records == 0) {
+        return;
+    }
+    FLineText += FRecordText;
+    FLineEnds.push_back(FLineText.size());
+    FRecordText.clear();
+}
+
+void TGenerationRun::PublishLines() {
+    if (FLineEnds.empty()) {
+        return;
+    }
+    const std::lock_guard lock(FMutex);
+    const std::size_t base = FSharedText.size();
+    FSharedText += FLineText;
+    for (const std::size_t end : FLineEnds) {
+        FSharedEnds.push_back(base + end);
+    }
+    FLineText.clear();
+    FLineEnds.clear();
+}
+
+std::uint64_t TGenerationRun::EndOnDisk() const {
+    const std::uint64_t onDisk = FFile->OnDisk();
+    TPieceEnd whole = FOnDiskEnd;
+    for (const TPieceEnd& end : FPieceEnds) {
+        if (end.Bytes > onDisk) {
+            break;
+        }
+        whole = end;
+    }
+    if (whole.Bytes == onDisk) {
+        return onDisk;
+    }
+    // Part of the next piece reached the disk: its records are laid out again, one at a
+    // time, to find where the last whole one of them ends.
+    std::uint64_t inPiece = 0;
+    for (const TPieceEnd& end : FPieceEnds) {
+        if (end.Bytes > onDisk) {
+            inPiece = end.Records - whole.Records;
+            break;
+        }
+    }
+    std::uint64_t offset = whole.Bytes;
+    std::uint64_t last = whole.Bytes;
+    const std::uint32_t seedBefore = Seed;
+    try {
+        TVxProducer producer(FParser, true);
+        producer.SetThreads(1);
+        producer.SetRecordsPerPiece(1);
+        producer.Run(FSeed, whole.Records, inPiece, [&](const TVxPiece& piece) {
+            if (piece.Records > 0) {
+                if (offset + piece.WholeSize > onDisk) {
+                    return false;
+                }
+                last = offset + piece.WholeSize;
+            }
+            offset += piece.Size;
+            return offset < onDisk;
+        });
+    } catch (...) {
+        // The records were produced once already; should they fail now, the last known
+        // whole record still is.
+    }
+    Seed = seedBefore;
+    return last;
+}
+
+void TGenerationRun::Pass(std::uint64_t done) {
+    FPassDone.store(done);
+    if (!FObserver) {
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this, done] {
+            ShowProgress();
+            FObserver(done);
+            {
+                const std::lock_guard lock(FMutex);
+                FPassesShown = done;
+            }
+            FPassSeen.notify_all();
+        },
+        Qt::QueuedConnection);
+    std::unique_lock lock(FMutex);
+    FPassSeen.wait(lock, [&] { return FPassesShown >= done || FStopping; });
+}
+
+void TGenerationRun::ShowProgress() {
+    std::string text;
+    std::vector<std::size_t> ends;
+    {
+        const std::lock_guard lock(FMutex);
+        text.swap(FSharedText);
+        ends.swap(FSharedEnds);
+    }
+    std::size_t from = 0;
+    for (const std::size_t end : ends) {
+        FMemo->AddLine(std::string_view(text).substr(from, end - from));
+        from = end;
+    }
+    FGauge->SetPosition(static_cast<int>(FPassDone.load()));
+}
+
+void TGenerationRun::Finish() {
+    FWorker.join();
+    FProgressTimer.stop();
+    ShowProgress();
+    emit Finished();
+}
