@@ -1,25 +1,54 @@
 // SPDX-License-Identifier: MIT
 // How a generation run of the main window ends when the user stops it: Abort with records of
-// any size, and closing the window while the run goes on.
+// any size, and closing the window while the run goes on; how the window answers the user
+// during a long run; and how a run ends when the file may grow no further.
 #include "MainWindowTestSupport.h"
 
 #include "engine/Dates.h"
 #include "mainwindow/MainWindow.h"
 #include "widgets/Gauge.h"
+#include "widgets/Memo.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
 #include <memory>
+#include <sys/resource.h>
 
 namespace {
+
+/// Lets the files of this process grow to at most limit bytes while it lives, and ignores the
+/// signal that the system sends when one would grow beyond: the write then fails instead.
+class TFileSizeLimit {
+public:
+    explicit TFileSizeLimit(rlim_t limit) {
+        getrlimit(RLIMIT_FSIZE, &FBefore);
+        FSignalBefore = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = FBefore;
+        lowered.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~TFileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &FBefore);
+        std::signal(SIGXFSZ, FSignalBefore);
+    }
+    TFileSizeLimit(const TFileSizeLimit&) = delete;
+    TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
+
+private:
+    rlimit FBefore{};
+    void (*FSignalBefore)(int) = SIG_DFL;
+};
 
 /// True when this process has path open.
 bool IsOpen(const QString& path) {
@@ -160,6 +189,117 @@ private slots:
         QCOMPARE(lastWindowClosed.count(), 1);
     }
 
+    // The long runs below go on for many seconds unless they are stopped: a million
+    // kilobyte records.
+    void windowAnswersDuringALongRun() {
+        LongRun("/dev/null");
+        auto* gauge = Child<TGauge>("Gauge1");
+        auto* charset = Child<QLineEdit>("EditCharset");
+        QElapsedTimer clock;
+        clock.start();
+        qint64 last = 0;
+        qint64 longestGap = 0;
+        int ticks = 0;
+        QTimer ticker;
+        ticker.setInterval(10);
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            longestGap = std::max(longestGap, clock.elapsed() - last);
+            last = clock.elapsed();
+            ++ticks;
+        });
+        ticker.start();
+        Start(false);
+        QTRY_VERIFY(gauge->Position() > 0);
+        QVERIFY(F->Running());
+        QTest::keyClicks(charset, "xyz");
+        QVERIFY(charset->text().endsWith("xyz"));
+        QTest::qWait(300);
+        QVERIFY(F->Running());
+        QCOMPARE(gauge->Position() % 100, 0);
+        ticker.stop();
+        QVERIFY(ticks > 10);
+        // Generous for a loaded machine: a run that blocked the window would leave one gap
+        // as long as the whole wait.
+        QVERIFY2(longestGap < 250, qPrintable(QString::number(longestGap)));
+        QTest::mouseClick(Child<QPushButton>("ButtonAbort"), Qt::LeftButton);
+        WaitForRunEnd(*F);
+    }
+
+    void abortEndsALongRunQuicklyOnAHundred() {
+        const QString path = FTemp->filePath("long.txt");
+        LongRun(path);
+        auto* gauge = Child<TGauge>("Gauge1");
+        Start(false);
+        QTRY_VERIFY(gauge->Position() > 0);
+        QSignalSpy ended(F.get(), &TFormMain::RunEnded);
+        QElapsedTimer clock;
+        clock.start();
+        QTest::mouseClick(Child<QPushButton>("ButtonAbort"), Qt::LeftButton);
+        QVERIFY(ended.wait(5000));
+        // A tenth of a second on an idle machine; the bound leaves room for a loaded one.
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        const qint64 size = QFileInfo(path).size();
+        QCOMPARE(size % 1002, 0);
+        QCOMPARE(size / 1002 % 100, 0);
+        QCOMPARE(gauge->Position(), size / 1002);
+        QVERIFY(!IsOpen(path));
+    }
+
+    void closingDuringALongRunClosesOnceItHasStopped() {
+        LongRun("/dev/null");
+        QSignalSpy ended(F.get(), &TFormMain::RunEnded);
+        Start(false);
+        QTRY_VERIFY(Child<TGauge>("Gauge1")->Position() > 0);
+        F->close();
+        QVERIFY(F->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!F->isVisible(), 5000);
+        QVERIFY(!F->Running());
+        QCOMPARE(ended.count(), 1);
+    }
+
+    void fileSizeLimitLeavesWholeRecords() {
+        const QString path = FTemp->filePath("limited.txt");
+        F->SetCells(1, 1, "numeric (0..9)");
+        F->SetCells(2, 1, "5");
+        SetFileOutput(path);
+        Child<QLineEdit>("VxNumEditRecords")->setText("100000");
+        TDialogAnswerer answerer;
+        {
+            const TFileSizeLimit limit(100000);
+            Start();
+        }
+        QCOMPARE(answerer.Shown.size(), 1u);
+        QCOMPARE(answerer.Shown[0].Name, "ErrorMessage");
+        QCOMPARE(answerer.Shown[0].Text, path + ": File too large.");
+        // 14285 records of 7 bytes fit below the limit; nothing of the next one stays.
+        const QByteArray bytes = ReadAll(path);
+        QCOMPARE(bytes.size(), 14285 * 7);
+        QVERIFY(bytes.endsWith("\r\n"));
+        QVERIFY(Child<QPushButton>("ButtonStart")->isEnabled());
+    }
+
+    void memoRunAbortedKeepsItsWholeHundreds() {
+        F->SetCells(1, 1, "letter (A..Z, a..z)");
+        F->SetCells(2, 1, "12");
+        QTest::mouseClick(Child<QRadioButton>("VxRadioBtnMemo"), Qt::LeftButton);
+        Child<QLineEdit>("VxNumEditRecords")->setText("100000");
+        std::vector<int> lines;
+        {
+            TRunPasses passes([&](int pass) {
+                lines.push_back(Child<TMemo>("Memo1")->LineCount());
+                if (pass == 3)
+                    QTest::mouseClick(Child<QPushButton>("ButtonAbort"), Qt::LeftButton);
+            });
+            Start();
+        }
+        // The lines come over in batches while the run goes on, and are shown at its end.
+        QCOMPARE(lines, std::vector<int>({100, 200, 300}));
+        auto* memo = Child<TMemo>("Memo1");
+        QCOMPARE(memo->LineCount(), 300);
+        for (int i = 0; i < memo->LineCount(); ++i)
+            QVERIFY(QRegularExpression("^[A-Za-z]{12}$").match(memo->Line(i)).hasMatch());
+    }
+
     void closingWhenIdleClosesAtOnce() {
         F->close();
         QVERIFY(!F->isVisible());
@@ -182,9 +322,18 @@ private:
         QTest::mouseClick(Child<QRadioButton>("VxRadioBtnFile"), Qt::LeftButton);
         Child<QLineEdit>("EditFileName")->setText(path);
     }
-    void Start() {
+    /// Clicks Start and, unless told not to, waits for the run to end.
+    void Start(bool wait = true) {
         QTest::mouseClick(Child<QPushButton>("ButtonStart"), Qt::LeftButton);
-        WaitForRunEnd(*F);
+        if (wait)
+            WaitForRunEnd(*F);
+    }
+    /// A run of a million records of a thousand digits (and CR LF) to path.
+    void LongRun(const QString& path) {
+        F->SetCells(1, 1, "numeric (0..9)");
+        F->SetCells(2, 1, "1000");
+        SetFileOutput(path);
+        Child<QLineEdit>("VxNumEditRecords")->setText("1000000");
     }
 
     std::unique_ptr<TFormMain> F;
