@@ -35,10 +35,7 @@ TGenerationRun::TGenerationRun(const TVxRndParser& parser, std::unique_ptr<TOutF
                                TGauge* gauge, TMemo* memo, QObject* parent)
     : QObject(parent), FParser(parser), FFile(std::move(file)), FFileName(std::move(fileName)),
       FCount(count), FSeed(seed), FObserver(PassObserver()), FGauge(gauge), FMemo(memo) {
-    // A memo line is one record, so a memo run takes its records one at a time.
-    if (!FFile || TVxRecordPlan(FParser, true).MaxRecordBytes() > LargeRecordBytes) {
-        FRecordsPerPiece = 1;
-    }
+    ChoosePieces();
     FProgressTimer.setInterval(ProgressInterval);
     connect(&FProgressTimer, &QTimer::timeout, this, [this] { ShowProgress(); });
 }
@@ -55,6 +52,20 @@ TGenerationRun::~TGenerationRun() {
     }
 }
 
+void TGenerationRun::ChoosePieces() {
+    const TVxRecordPlan plan(FParser, FFile != nullptr);
+    const bool large = plan.MaxRecordBytes() > LargeRecordBytes;
+    if (plan.FixedWidth() && !large && plan.MaxRecordBytes() > 0) {
+        // Where a hundred records end is known from their width: the producer's pieces can
+        // be as large as its buffers, which a stop on a whole hundred cuts short.
+        FRecordWidth = static_cast<std::size_t>(plan.MaxRecordBytes());
+        FRecordsPerPiece = FObserver ? RecordsPerPass : 0;
+    } else if (!FFile || large) {
+        // A memo line is one record; a large record could not stop on a hundred otherwise.
+        FRecordsPerPiece = 1;
+    }
+}
+
 void TGenerationRun::Start() {
     FProgressTimer.start();
     FWorker = std::thread([this] { Work(); });
@@ -68,44 +79,89 @@ void TGenerationRun::Work() {
         producer.SetThreads(0);
         producer.SetRecordsPerPiece(FRecordsPerPiece);
         producer.Run(FSeed, 0, FCount, [this](const TVxPiece& piece) { return Take(piece); });
-    } catch (const EInOutError& e) {
-        // A failed write may have left part of a record in the file; only whole ones stay.
-        FFile->CutBack(EndOnDisk());
-        error = e.ErrorCode() == EFBIG
-                    ? std::make_exception_ptr(Exception(FFileName + ": " + e.SystemReason()))
-                    : std::current_exception();
     } catch (...) {
         error = std::current_exception();
     }
     PublishLines();
     if (FFile) {
-        try {
-            FFile->Close();
-        } catch (...) {
-            if (!error) {
-                error = std::current_exception();
-            }
-        }
+        CloseFile(error);
     }
-    FError = error;
+    FError = Reported(error);
     QMetaObject::invokeMethod(
         this, [this] { Finish(); }, Qt::QueuedConnection);
 }
 
+void TGenerationRun::CloseFile(std::exception_ptr& error) {
+    // A failed write may have left part of a record in the file (the last flush of Close
+    // too): only whole records stay. A second attempt closes the file for good.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (FWriteFailed) {
+            FFile->CutBack(EndOnDisk());
+        }
+        try {
+            FFile->Close();
+            return;
+        } catch (...) {
+            if (!error) {
+                error = std::current_exception();
+            }
+            FWriteFailed = true;
+        }
+    }
+}
+
+std::exception_ptr TGenerationRun::Reported(const std::exception_ptr& error) const {
+    if (!error) {
+        return error;
+    }
+    try {
+        std::rethrow_exception(error);
+    } catch (const EInOutError& e) {
+        // The file reached the size this process may write: the disk need not be full.
+        if (e.ErrorCode() == EFBIG) {
+            return std::make_exception_ptr(Exception(FFileName + ": File too large"));
+        }
+    } catch (...) {
+    }
+    return error;
+}
+
 bool TGenerationRun::Take(const TVxPiece& piece) {
+    TVxPiece taken = piece;
+    const bool cut = FRecordWidth > 0 && FAbortRequested.load() && CutAtHundred(taken);
     if (FFile) {
-        WritePiece(piece);
+        try {
+            WritePiece(taken);
+        } catch (const EInOutError&) {
+            FWriteFailed = true;
+            throw;
+        }
     } else {
-        CollectLines(piece);
+        CollectLines(taken);
     }
-    FDone += piece.Records;
-    const bool onBoundary = piece.Records > 0 && piece.WholeSize == piece.Size;
-    if (!onBoundary || FDone % RecordsPerPass != 0) {
-        return true;
+    FDone += taken.Records;
+    if (taken.Records == 0 || taken.WholeSize != taken.Size) {
+        return !cut;
     }
-    PublishLines();
-    Pass(FDone);
-    return !FAbortRequested.load();
+    const std::uint64_t hundred = FDone - FDone % RecordsPerPass;
+    if (hundred > FPassDone.load()) {
+        PublishLines();
+        Pass(hundred);
+    }
+    return !cut && !(FDone % RecordsPerPass == 0 && FAbortRequested.load());
+}
+
+bool TGenerationRun::CutAtHundred(TVxPiece& piece) const {
+    // A run that stands on a whole hundred stops there; before the first hundred, the run
+    // goes on to it.
+    const std::uint64_t past = FDone % RecordsPerPass;
+    const std::uint64_t toHundred = FDone > 0 && past == 0 ? 0 : RecordsPerPass - past;
+    if (toHundred > piece.Records) {
+        return false;
+    }
+    piece.Records = toHundred;
+    piece.Size = piece.WholeSize = static_cast<std::size_t>(toHundred) * FRecordWidth;
+    return true;
 }
 
 void TGenerationRun::WritePiece(const TVxPiece& piece) {
@@ -118,7 +174,14 @@ void TGenerationRun::WritePiece(const TVxPiece& piece) {
 }
 
 void TGenerationRun::CollectLines(const TVxPiece& piece) {
-    // A memo run has one record to a piece, or a large record in several pieces.
+    if (FRecordWidth > 0) {
+        for (std::size_t at = 0; at < piece.Size; at += FRecordWidth) {
+            FLineText.append(piece.Data + at, FRecordWidth);
+            FLineEnds.push_back(FLineText.size());
+        }
+        return;
+    }
+    // Records of any other kind come one to a piece, or a large one in several pieces.
     FRecordText.append(piece.Data, piece.Size);
     if (piece.Records == 0) {
         return;
@@ -144,6 +207,9 @@ void TGenerationRun::PublishLines() {
 
 std::uint64_t TGenerationRun::EndOnDisk() const {
     const std::uint64_t onDisk = FFile->OnDisk();
+    if (FRecordWidth > 0) {
+        return onDisk - onDisk % FRecordWidth;
+    }
     TPieceEnd whole = FOnDiskEnd;
     for (const TPieceEnd& end : FPieceEnds) {
         if (end.Bytes > onDisk) {

@@ -66,14 +66,24 @@ signals:
     void Finished();
 
 private:
+    /// How the producer is to cut the records into pieces for this run.
+    void ChoosePieces();
     /// The worker: the whole production, then the file's cut-back and close.
     void Work();
     /// The producer's sink: takes one piece of records on the worker; false to stop.
     bool Take(const TVxPiece& piece);
+    /// Shortens a piece of records of one width to end on the next whole hundred; false when
+    /// that lies beyond it.
+    bool CutAtHundred(TVxPiece& piece) const;
     void WritePiece(const TVxPiece& piece);
     void CollectLines(const TVxPiece& piece);
     /// Hands the lines collected on the worker over to the window's thread.
     void PublishLines();
+    /// Closes the file, after a failed write with only its whole records; error keeps the
+    /// first failure.
+    void CloseFile(std::exception_ptr& error);
+    /// The error as the user is shown it.
+    std::exception_ptr Reported(const std::exception_ptr& error) const;
     /// After a failed write: the end of the last record that reached the file whole.
     std::uint64_t EndOnDisk() const;
     /// Lets the window's thread see one whole hundred, waiting for it under a pass observer.
@@ -100,7 +110,11 @@ private:
 
     // The worker's own state.
     std::uint64_t FDone = 0;
+    /// Records per piece from the producer (0: as many as fill its buffers).
     std::uint64_t FRecordsPerPiece = RecordsPerPass;
+    /// The width of every record, when all have one and it is small; otherwise 0.
+    std::size_t FRecordWidth = 0;
+    bool FWriteFailed = false;
     /// A record of a memo run that came in several pieces, so far.
     std::string FRecordText;
     /// Lines of a memo run not yet handed over, one after another, with their ends.

@@ -418,8 +418,9 @@ void TFormMain::SetTopRow(int row) {
 // The command string
 
 void TFormMain::BuildCommandString(std::int32_t& definedRows, std::string& cmd) {
+    // A run going on may be reading the date format; it is only written when it changes.
     const std::string dateFormat = FromQString(EditDateFormat->text());
-    if (!dateFormat.empty()) {
+    if (!dateFormat.empty() && dateFormat != SystemDateFormat) {
         SystemDateFormat = dateFormat;
     }
     const auto trimEdit = [](QLineEdit* edit) {
