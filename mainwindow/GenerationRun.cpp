@@ -196,6 +196,13 @@ void TGenerationRun::PublishLines() {
         return;
     }
     const std::lock_guard lock(FMutex);
+    if (FSharedEnds.empty()) {
+        FSharedText.swap(FLineText);
+        FSharedEnds.swap(FLineEnds);
+        FLineText.clear();
+        FLineEnds.clear();
+        return;
+    }
     const std::size_t base = FSharedText.size();
     FSharedText += FLineText;
     for (const std::size_t end : FLineEnds) {
