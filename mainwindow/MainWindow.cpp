@@ -483,8 +483,6 @@ void TFormMain::RunGeneration(const TVxRndParser& parser) {
             file =
                 std::make_unique<TOutFile>(QFile::encodeName(EditFileName->text()).toStdString());
         }
-        Memo1->ClearLines();
-        Memo1->BeginUpdate();
         const std::uint64_t count = n > 0 ? static_cast<std::uint64_t>(n) : 0;
         FRun =
             new TGenerationRun(parser, std::move(file), fileName, count, Seed, Gauge1, Memo1, this);
@@ -492,6 +490,8 @@ void TFormMain::RunGeneration(const TVxRndParser& parser) {
         EndRun();
         throw;
     }
+    Memo1->ClearLines();
+    Memo1->BeginUpdate();
     connect(FRun, &TGenerationRun::Finished, this, [this] { RunFinished(); });
     FRun->Start();
 }

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 // How a generation run of the main window ends when the user stops it: Abort with records of
-// any size, and closing the window while the run goes on; how the window answers the user
-// during a long run; and how a run ends when the file may grow no further.
+// any size, and closing the window while the run goes on; how the window answers the user,
+// and opens its dialogs, during a long run; and how a run ends when the file may grow no
+// further.
 #include "MainWindowTestSupport.h"
 
+#include "dialogs/AboutBox.h"
 #include "engine/Dates.h"
 #include "mainwindow/MainWindow.h"
+#include "platform/HelpViewer.h"
 #include "widgets/Gauge.h"
 #include "widgets/Memo.h"
 
@@ -26,6 +29,16 @@
 #include <sys/resource.h>
 
 namespace {
+
+/// Counts the help commands instead of showing help.
+class TRecordingViewer : public THelpViewer {
+public:
+    bool HelpCommand(const std::string&, THelpCommand, unsigned long) override {
+        ++Commands;
+        return true;
+    }
+    int Commands = 0;
+};
 
 /// Lets the files of this process grow to at most limit bytes while it lives, and ignores the
 /// signal that the system sends when one would grow beyond: the write then fails instead.
@@ -326,6 +339,34 @@ private slots:
         QCOMPARE(memo->LineCount(), 300);
         for (int i = 0; i < memo->LineCount(); ++i)
             QVERIFY(QRegularExpression("^[A-Za-z]{12}$").match(memo->Line(i)).hasMatch());
+    }
+
+    void aboutAndHelpOpenDuringALongRun() {
+        TFormAbout2 about(F.get());
+        F->SetFormAbout(&about);
+        TRecordingViewer viewer;
+        THelpViewer* previous = SetHelpViewer(&viewer);
+        LongRun("/dev/null");
+        auto* gauge = Child<TGauge>("Gauge1");
+        Start(false);
+        QTRY_VERIFY(gauge->Position() > 0);
+        bool runningMeanwhile = false;
+        {
+            // The run goes on while the about box is open.
+            const TScopedModalHook hook([&](QDialog&) {
+                const int before = gauge->Position();
+                QTRY_VERIFY(gauge->Position() > before);
+                runningMeanwhile = F->Running();
+            });
+            QTest::mouseClick(Child<QPushButton>("ButtonAbout"), Qt::LeftButton);
+        }
+        QVERIFY(runningMeanwhile);
+        QTest::mouseClick(Child<QPushButton>("ButtonHelp"), Qt::LeftButton);
+        SetHelpViewer(previous);
+        QCOMPARE(viewer.Commands, 1);
+        QVERIFY(F->Running());
+        QTest::mouseClick(Child<QPushButton>("ButtonAbort"), Qt::LeftButton);
+        WaitForRunEnd(*F);
     }
 
     void closingWhenIdleClosesAtOnce() {
