@@ -15,8 +15,9 @@
 
 namespace {
 
-/// Records larger than this come one to a piece, so that a run can still stop on a whole
-/// hundred: a hundred of them would not fit in one of the producer's pieces.
+/// Records larger than this come one to a piece: the producer's pieces are bounded in bytes,
+/// so pieces of a hundred such records may be cut short of the hundred, and Abort would wait
+/// long for a hundred of them.
 constexpr std::uint64_t LargeRecordBytes = std::uint64_t{64} << 10;
 
 TGenerationRun::TPassObserver& PassObserver() {
