@@ -1,36 +1,30 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "widgets/FormScale.h"
 #include "widgets/Anchors.h"
+#include "widgets/FormScale.h"
 
 #include <QPointer>
+#include <QRect>
 #include <QWidget>
 #include <cstdint>
 #include <string>
 
-class QAction;
 class QCloseEvent;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
-class QMenu;
-class QMouseEvent;
-class TOutFile;
 class QPushButton;
-class QTimer;
 class TFormAbout2;
 class TFormManage;
 class TGauge;
+class TGenerationRun;
 class TMemo;
 class TRadioGroup;
-class TStringGrid;
+class TFieldGrid;
 class TVxNumEdit;
 class TVxRadioBtn;
 class TVxRndParser;
-
-/// True when the screen pointer lies over grid, its edges included.
-bool CursorInGrid(const QWidget* grid);
 
 /// The main window: the record table, the settings of a run (record count, character set,
 /// date format, end of line, output target), the generation run with its gauge, and the
@@ -68,65 +62,57 @@ public:
     /// How much larger than its design the window is drawn in its font.
     const TFormScale& Scale() const { return FScale; }
 
+    /// Whether a generation run is going on.
+    bool Running() const { return FRun != nullptr; }
+
+signals:
+    /// A run has ended and the window is idle again; an error it ended with has been shown.
+    void RunEnded();
+
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     /// Closing the window during a run aborts the run, and the window closes when it ends.
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    /// Where Timer1 scrolls the grid while a row is dragged.
-    enum class TDragScroll { None, Up, Down };
-
+    // The window's construction, step by step.
     void CreateControls();
+    void SetupScaling();
+    void CreateSettingsControls();
+    void CreateGrid();
+    void CreateOutputControls();
+    void CreateButtons();
+    /// Label buddies and the names a screen reader gives the controls.
+    void NameControls();
+    void SetupTabOrder();
+    void ConnectHandlers();
     void FormCreate();
+
+    /// A rectangle of the design, in pixels of the window's font.
+    QRect At(int x, int y, int w, int h) const;
+    /// r, made as high as control needs for its text.
+    static QRect Tall(const QWidget* control, QRect r);
+    QLabel* AddLabel(const char* name, const QString& text, QPoint at,
+                     unsigned anchors = akLeft | akTop);
+    QLineEdit* AddEdit(const char* name, const QString& text, QRect at, unsigned anchors);
+    QPushButton* AddButton(const char* name, const QString& text, const QString& hint, QRect at);
+
     void FormKeyUp(const QKeyEvent& key);
     void ButtonHelpClick();
     void ButtonAboutClick();
     void ButtonManageClick();
     void ButtonStartClick();
     void ButtonAbortClick();
+    void StringGrid1DateTypeChosen();
+    /// Starts the run of a parsed definition on the window's settings.
     void RunGeneration(const TVxRndParser& parser);
-    /// The records of a file run, produced a hundred at a time.
-    void WriteRecords(const TVxRndParser& parser, TOutFile& file, std::uint64_t count);
-    /// The records of a memo run, one line each.
-    void AddRecordLines(const TVxRndParser& parser, std::uint64_t count);
-    /// What a run does after every hundred records: moves the gauge to done and lets the
-    /// event loop run; false when the run is to stop.
-    bool RunPass(std::uint64_t done);
+    /// The run has ended: the window is idle again and shows how the run ended.
+    void RunFinished();
+    /// Returns the window to idle: Start enabled, Abort disabled, the gauge drawn.
+    void EndRun();
     /// Puts a parsed definition into the grid and the settings controls.
     void LoadDefinition(const TVxRndParser& parser);
-
-    void BuildPopupMenu();
-    void SetupGrid();
-    void ClearGridRow(int row);
-    void PopupClick(const QAction& item);
-    /// Mouse events of the grid; true when the grid is not to see them.
-    bool StringGrid1MouseDown(const QMouseEvent& event, QPoint gridPos);
-    void StringGrid1MouseMove(QPoint gridPos);
-    bool StringGrid1MouseUp(const QMouseEvent& event, QPoint gridPos);
-    void StringGrid1DragOver(QPoint gridPos, bool& accept);
-    void StringGrid1EndDrag(QPoint gridPos);
-    void StringGrid1Click();
-    /// The typed character key (a Latin-1 code, or above 255) judged by the current column;
-    /// false when it is to be dropped.
-    bool StringGrid1KeyPress(char32_t key) const;
-    bool DropAccepted(QPoint gridPos, int& dropRow) const;
-    /// Exchanges the contents of a data row with those of FDragRow, as a drop does.
-    void ExchangeWithDragRow(int dropRow);
-    /// Opens the popup menu for a data row at the row's type cell.
-    void PopupAtRow(int row);
-    /// Opens the popup menu for the current row, brought into view.
-    void PopupAtCurrentRow();
-    /// Moves the focus from the grid to the next or previous control of the window.
-    void FocusOutOfGrid(bool forward);
-    /// Exchanges the current row with the one delta rows away, as a drag onto it does.
-    void ExchangeCurrentRow(int delta);
-    void UpdateDragScroll(int y);
-    void Timer1Timer();
-    void ScrollGridUp();
-    void ScrollGridDown();
 
     /// Connects a signal to a handler that runs through the standard error display.
     template <class Sender, class Signal, class Handler>
@@ -141,7 +127,7 @@ private:
     QLabel* Label4;
     TVxNumEdit* VxNumEditRecords;
     QLineEdit* EditCharset;
-    TStringGrid* StringGrid1;
+    TFieldGrid* StringGrid1;
     QLineEdit* EditDateFormat;
     TRadioGroup* RadioGroupEOL;
     TVxRadioBtn* VxRadioBtnMemo;
@@ -154,21 +140,15 @@ private:
     QPushButton* ButtonAbout;
     QPushButton* ButtonManage;
     TGauge* Gauge1;
-    QTimer* Timer1;
-    QMenu* PopupMenu1;
     QPointer<TFormAbout2> FFormAbout;
     QPointer<TFormManage> FFormManage;
 
-    std::int32_t FPopupRow = 0;
-    bool FAbortRequested = false;
-    bool FRunning = false;
+    /// The run going on, or nullptr when the window is idle.
+    TGenerationRun* FRun = nullptr;
     /// The window was closed during a run: it closes once the run has ended.
     bool FCloseRequested = false;
-    std::int32_t FDragRow = 0;
     std::int32_t FArgCount = 0;
     bool FDateHintShown = false;
 
-    bool FDragging = false;
-    TDragScroll FDragScroll = TDragScroll::None;
     bool FShown = false;
 };

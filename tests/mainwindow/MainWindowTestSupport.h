@@ -4,8 +4,10 @@
 // Helpers shared by the main-window tests: finding the window's controls, answering the modal
 // dialogs, reading their texts, finding the open popup menu, stepping through a run.
 
-#include "widgets/Modal.h"
+#include "mainwindow/GenerationRun.h"
+#include "mainwindow/MainWindow.h"
 #include "tests/support/DialogSupport.h"
+#include "widgets/Modal.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -15,9 +17,11 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QSignalSpy>
 #include <QString>
 #include <QStringList>
-#include <QTimer>
+#include <QTest>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -37,21 +41,29 @@ inline QByteArray ReadAll(const QString& path) {
     return f.readAll();
 }
 
-/// Calls back in each pass through the event loop that a run makes after every 100 records,
-/// with the number of the pass: a zero timer fires once per pass.
+/// Calls back after every 100 records of a run, with the number of the pass; the run waits
+/// until the callback has returned, and the gauge already shows the records done.
 class TRunPasses {
 public:
     explicit TRunPasses(std::function<void(int)> onPass) {
-        FTimer.setInterval(0);
-        QObject::connect(&FTimer, &QTimer::timeout, [this, onPass] { onPass(++FPasses); });
-        FTimer.start();
+        TGenerationRun::SetPassObserver([this, onPass](std::uint64_t) { onPass(++FPasses); });
     }
+    ~TRunPasses() { TGenerationRun::SetPassObserver(nullptr); }
+    TRunPasses(const TRunPasses&) = delete;
+    TRunPasses& operator=(const TRunPasses&) = delete;
     int Passes() const { return FPasses; }
 
 private:
-    QTimer FTimer;
     int FPasses = 0;
 };
+
+/// Waits until the run that the window has going, if any, has ended.
+inline void WaitForRunEnd(TFormMain& form) {
+    if (!form.Running())
+        return;
+    QSignalSpy ended(&form, &TFormMain::RunEnded);
+    QVERIFY(ended.wait(120000));
+}
 
 /// One dialog that was shown while a TDialogAnswerer was installed.
 struct TShownDialog {

@@ -1,25 +1,67 @@
 // SPDX-License-Identifier: MIT
 // How a generation run of the main window ends when the user stops it: Abort with records of
-// any size, and closing the window while the run goes on.
+// any size, and closing the window while the run goes on; how the window answers the user,
+// and opens its dialogs, during a long run; and how a run ends when the file may grow no
+// further.
 #include "MainWindowTestSupport.h"
 
+#include "dialogs/AboutBox.h"
 #include "engine/Dates.h"
-#include "widgets/Gauge.h"
 #include "mainwindow/MainWindow.h"
+#include "platform/HelpViewer.h"
+#include "widgets/Gauge.h"
+#include "widgets/Memo.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
 #include <memory>
+#include <sys/resource.h>
 
 namespace {
+
+/// Counts the help commands instead of showing help.
+class TRecordingViewer : public THelpViewer {
+public:
+    bool HelpCommand(const std::string&, THelpCommand, unsigned long) override {
+        ++Commands;
+        return true;
+    }
+    int Commands = 0;
+};
+
+/// Lets the files of this process grow to at most limit bytes while it lives, and ignores the
+/// signal that the system sends when one would grow beyond: the write then fails instead.
+class TFileSizeLimit {
+public:
+    explicit TFileSizeLimit(rlim_t limit) {
+        getrlimit(RLIMIT_FSIZE, &FBefore);
+        FSignalBefore = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = FBefore;
+        lowered.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~TFileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &FBefore);
+        std::signal(SIGXFSZ, FSignalBefore);
+    }
+    TFileSizeLimit(const TFileSizeLimit&) = delete;
+    TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
+
+private:
+    rlimit FBefore{};
+    void (*FSignalBefore)(int) = SIG_DFL;
+};
 
 /// True when this process has path open.
 bool IsOpen(const QString& path) {
@@ -111,6 +153,7 @@ private slots:
                     QTest::keyClick(abortButton, Qt::Key_Space);
             });
             QTest::keyClick(start, Qt::Key_Space);
+            WaitForRunEnd(*F);
         }
         QVERIFY(abortFocusedDuringRun);
         QCOMPARE(ReadAll(FTemp->filePath("keys.txt")).size(), (abort ? 200 : 1000) * 7);
@@ -128,6 +171,12 @@ private slots:
         QSignalSpy lastWindowClosed(qApp, &QGuiApplication::lastWindowClosed);
         bool stillShown = false;
         bool openDuringRun = false;
+        // The run ends, then the window goes, and with it the program: its event loop ends.
+        bool timedOut = false;
+        QTimer::singleShot(20000, qApp, [&] {
+            timedOut = true;
+            QCoreApplication::exit(1);
+        });
         {
             TRunPasses passes([&](int pass) {
                 if (pass == 2) {
@@ -137,7 +186,8 @@ private slots:
                     stillShown = F->isVisible();
                 }
             });
-            Start();
+            QTest::mouseClick(Child<QPushButton>("ButtonStart"), Qt::LeftButton);
+            QCOMPARE(QCoreApplication::exec(), 0);
             QCOMPARE(passes.Passes(), 2);
         }
         QVERIFY(openDuringRun);
@@ -147,16 +197,176 @@ private slots:
         QCOMPARE(bytes.size(), 200 * 7);
         QCOMPARE(bytes.count("\r\n"), 200);
         QVERIFY(!IsOpen(path));
-        // Then the window goes, and with it the program: its event loop ends.
-        bool timedOut = false;
-        QTimer::singleShot(20000, qApp, [&] {
-            timedOut = true;
-            QCoreApplication::exit(1);
-        });
-        QCOMPARE(QCoreApplication::exec(), 0);
         QVERIFY(!timedOut);
         QVERIFY(!F->isVisible());
         QCOMPARE(lastWindowClosed.count(), 1);
+    }
+
+    // The long runs below go on for many seconds unless they are stopped: a million
+    // kilobyte records.
+    void windowAnswersDuringALongRun() {
+        LongRun("/dev/null");
+        auto* gauge = Child<TGauge>("Gauge1");
+        auto* charset = Child<QLineEdit>("EditCharset");
+        QElapsedTimer clock;
+        clock.start();
+        qint64 last = 0;
+        qint64 longestGap = 0;
+        int ticks = 0;
+        QTimer ticker;
+        ticker.setInterval(10);
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            longestGap = std::max(longestGap, clock.elapsed() - last);
+            last = clock.elapsed();
+            ++ticks;
+        });
+        ticker.start();
+        Start(false);
+        QTRY_VERIFY(gauge->Position() > 0);
+        QVERIFY(F->Running());
+        QTest::keyClicks(charset, "xyz");
+        QVERIFY(charset->text().endsWith("xyz"));
+        QTest::qWait(300);
+        QVERIFY(F->Running());
+        QCOMPARE(gauge->Position() % 100, 0);
+        ticker.stop();
+        QVERIFY(ticks > 10);
+        // Generous for a loaded machine: a run that blocked the window would leave one gap
+        // as long as the whole wait.
+        QVERIFY2(longestGap < 250, qPrintable(QString::number(longestGap)));
+        QTest::mouseClick(Child<QPushButton>("ButtonAbort"), Qt::LeftButton);
+        WaitForRunEnd(*F);
+    }
+
+    void abortEndsALongRunQuicklyOnAHundred() {
+        const QString path = FTemp->filePath("long.txt");
+        LongRun(path);
+        auto* gauge = Child<TGauge>("Gauge1");
+        Start(false);
+        QTRY_VERIFY(gauge->Position() > 0);
+        QSignalSpy ended(F.get(), &TFormMain::RunEnded);
+        QElapsedTimer clock;
+        clock.start();
+        QTest::mouseClick(Child<QPushButton>("ButtonAbort"), Qt::LeftButton);
+        QVERIFY(ended.wait(5000));
+        // A tenth of a second on an idle machine; the bound leaves room for a loaded one.
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        const qint64 size = QFileInfo(path).size();
+        QCOMPARE(size % 1002, 0);
+        QCOMPARE(size / 1002 % 100, 0);
+        QCOMPARE(gauge->Position(), size / 1002);
+        QVERIFY(!IsOpen(path));
+    }
+
+    void closingDuringALongRunClosesOnceItHasStopped() {
+        LongRun("/dev/null");
+        QSignalSpy ended(F.get(), &TFormMain::RunEnded);
+        Start(false);
+        QTRY_VERIFY(Child<TGauge>("Gauge1")->Position() > 0);
+        F->close();
+        QVERIFY(F->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!F->isVisible(), 5000);
+        QVERIFY(!F->Running());
+        QCOMPARE(ended.count(), 1);
+    }
+
+    void fileSizeLimitLeavesWholeRecords_data() {
+        QTest::addColumn<bool>("dates");
+        QTest::addColumn<QString>("records");
+        QTest::newRow("while the run goes on") << false << "100000";
+        // The last bytes are written when the file is closed.
+        QTest::newRow("at the end of the run") << false << "14290";
+        // Dates of one or two digits give records of several widths.
+        QTest::newRow("records of several widths") << true << "100000";
+    }
+    void fileSizeLimitLeavesWholeRecords() {
+        QFETCH(bool, dates);
+        QFETCH(QString, records);
+        const QString path = FTemp->filePath("limited.txt");
+        if (dates) {
+            F->SetCells(1, 1, "random date");
+            F->SetCells(2, 1, "1990");
+            F->SetCells(3, 1, "2000");
+            Child<QLineEdit>("EditDateFormat")->setText("d/m/yyyy");
+        } else {
+            F->SetCells(1, 1, "numeric (0..9)");
+            F->SetCells(2, 1, "5");
+        }
+        SetFileOutput(path);
+        Child<QLineEdit>("VxNumEditRecords")->setText(records);
+        TDialogAnswerer answerer;
+        {
+            const TFileSizeLimit limit(100000);
+            Start();
+        }
+        QCOMPARE(answerer.Shown.size(), 1u);
+        QCOMPARE(answerer.Shown[0].Name, "ErrorMessage");
+        QCOMPARE(answerer.Shown[0].Text, path + ": File too large.");
+        QVERIFY(Child<QPushButton>("ButtonStart")->isEnabled());
+        const QByteArray bytes = ReadAll(path);
+        if (!dates) {
+            // 14285 records of 7 bytes fit below the limit; nothing of the next one stays.
+            QCOMPARE(bytes.size(), 14285 * 7);
+            QVERIFY(bytes.endsWith("\r\n"));
+            return;
+        }
+        // Every record is whole, and the next one would not have fit.
+        QVERIFY(bytes.size() > 100000 - 12);
+        QVERIFY(bytes.endsWith("\r\n"));
+        const QRegularExpression date("^[0-9]{1,2}/[0-9]{1,2}/(199[0-9]|2000)$");
+        const QList<QByteArray> lines = bytes.chopped(1).split('\n');
+        for (const QByteArray& line : lines)
+            QVERIFY2(date.match(QString::fromLatin1(line.chopped(1))).hasMatch(), line.constData());
+    }
+
+    void memoRunAbortedKeepsItsWholeHundreds() {
+        F->SetCells(1, 1, "letter (A..Z, a..z)");
+        F->SetCells(2, 1, "12");
+        QTest::mouseClick(Child<QRadioButton>("VxRadioBtnMemo"), Qt::LeftButton);
+        Child<QLineEdit>("VxNumEditRecords")->setText("100000");
+        std::vector<int> lines;
+        {
+            TRunPasses passes([&](int pass) {
+                lines.push_back(Child<TMemo>("Memo1")->LineCount());
+                if (pass == 3)
+                    QTest::mouseClick(Child<QPushButton>("ButtonAbort"), Qt::LeftButton);
+            });
+            Start();
+        }
+        // The lines come over in batches while the run goes on, and are shown at its end.
+        QCOMPARE(lines, std::vector<int>({100, 200, 300}));
+        auto* memo = Child<TMemo>("Memo1");
+        QCOMPARE(memo->LineCount(), 300);
+        for (int i = 0; i < memo->LineCount(); ++i)
+            QVERIFY(QRegularExpression("^[A-Za-z]{12}$").match(memo->Line(i)).hasMatch());
+    }
+
+    void aboutAndHelpOpenDuringALongRun() {
+        TFormAbout2 about(F.get());
+        F->SetFormAbout(&about);
+        TRecordingViewer viewer;
+        THelpViewer* previous = SetHelpViewer(&viewer);
+        LongRun("/dev/null");
+        auto* gauge = Child<TGauge>("Gauge1");
+        Start(false);
+        QTRY_VERIFY(gauge->Position() > 0);
+        bool runningMeanwhile = false;
+        {
+            // The run goes on while the about box is open.
+            const TScopedModalHook hook([&](QDialog&) {
+                const int before = gauge->Position();
+                QTRY_VERIFY(gauge->Position() > before);
+                runningMeanwhile = F->Running();
+            });
+            QTest::mouseClick(Child<QPushButton>("ButtonAbout"), Qt::LeftButton);
+        }
+        QVERIFY(runningMeanwhile);
+        QTest::mouseClick(Child<QPushButton>("ButtonHelp"), Qt::LeftButton);
+        SetHelpViewer(previous);
+        QCOMPARE(viewer.Commands, 1);
+        QVERIFY(F->Running());
+        QTest::mouseClick(Child<QPushButton>("ButtonAbort"), Qt::LeftButton);
+        WaitForRunEnd(*F);
     }
 
     void closingWhenIdleClosesAtOnce() {
@@ -181,7 +391,19 @@ private:
         QTest::mouseClick(Child<QRadioButton>("VxRadioBtnFile"), Qt::LeftButton);
         Child<QLineEdit>("EditFileName")->setText(path);
     }
-    void Start() { QTest::mouseClick(Child<QPushButton>("ButtonStart"), Qt::LeftButton); }
+    /// Clicks Start and, unless told not to, waits for the run to end.
+    void Start(bool wait = true) {
+        QTest::mouseClick(Child<QPushButton>("ButtonStart"), Qt::LeftButton);
+        if (wait)
+            WaitForRunEnd(*F);
+    }
+    /// A run of a million records of a thousand digits (and CR LF) to path.
+    void LongRun(const QString& path) {
+        F->SetCells(1, 1, "numeric (0..9)");
+        F->SetCells(2, 1, "1000");
+        SetFileOutput(path);
+        Child<QLineEdit>("VxNumEditRecords")->setText("1000000");
+    }
 
     std::unique_ptr<TFormMain> F;
     std::unique_ptr<QTemporaryDir> FTemp;

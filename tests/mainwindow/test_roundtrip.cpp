@@ -4,9 +4,9 @@
 // BuildCommandString and parsed with TVxRndParser, give back every field and setting and
 // the same argument count.
 #include "engine/CommandLanguage.h"
-#include "widgets/RadioGroup.h"
 #include "mainwindow/MainWindow.h"
 #include "platform/Latin1.h"
+#include "widgets/RadioGroup.h"
 
 #include <QLineEdit>
 #include <QTest>

@@ -6,16 +6,16 @@
 #include "MainWindowTestSupport.h"
 
 #include "dialogs/AboutBox.h"
-#include "engine/Exceptions.h"
-#include "engine/Dates.h"
-#include "engine/RandomSource.h"
+#include "dialogs/ManageDialog.h"
 #include "engine/CommandLanguage.h"
-#include "widgets/RadioGroup.h"
-#include "widgets/StringGrid.h"
+#include "engine/Dates.h"
+#include "engine/Exceptions.h"
+#include "engine/RandomSource.h"
 #include "mainwindow/MainWindow.h"
 #include "platform/Latin1.h"
-#include "dialogs/ManageDialog.h"
 #include "store/SettingsFile.h"
+#include "widgets/RadioGroup.h"
+#include "widgets/StringGrid.h"
 
 #include <QAction>
 #include <QDir>
@@ -124,6 +124,8 @@ public:
             }
         });
         ClickButton(*p.Main, button);
+        // A run's errors come at its end, which the user sees through.
+        WaitForRunEnd(*p.Main);
     }
 
     /// Manage Definitions, with drive acting in the shown dialog.
