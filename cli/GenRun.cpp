@@ -3,10 +3,10 @@
 
 #include "cli/Progress.h"
 #include "cli/Utf8.h"
+#include "engine/CommandLanguage.h"
 #include "engine/Exceptions.h"
 #include "engine/Producer.h"
 #include "engine/RandomSource.h"
-#include "engine/CommandLanguage.h"
 #include "platform/OutFile.h"
 
 #include <algorithm>
@@ -208,6 +208,11 @@ int GenerateRecords(const TGenOptions& o, const TGenDefinition& definition) {
     TRecordWriter writer(*out, progress);
     TVxProducer producer(parser, true);
     producer.SetThreads(o.Threads.value_or(0));
+    producer.SetOnFewerThreads([](unsigned wanted, unsigned started, unsigned running) {
+        std::fprintf(stderr,
+                     "tabbit-gen: warning: could only start %u of %u threads; running on %u\n",
+                     started, wanted, running);
+    });
 
     std::exception_ptr runFailure;
     {
