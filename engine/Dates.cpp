@@ -2,7 +2,6 @@
 #include "engine/Dates.h"
 
 #include "engine/Exceptions.h"
-#include "engine/CommandLanguage.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -16,11 +15,6 @@ TFormatSettings& FormatSettings() {
 }
 
 namespace {
-
-int DaysInMonth(int year, int month) {
-    static constexpr int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeap(year) ? 29 : days[month - 1];
-}
 
 /// 0 = Sunday, for the proleptic Gregorian calendar.
 int DayOfWeek(int year, int month, int day) {

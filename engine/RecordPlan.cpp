@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "engine/RecordPlan.h"
 
+#include "engine/CommandLanguage.h"
 #include "engine/Exceptions.h"
 #include "engine/RandomSource.h"
-#include "engine/CommandLanguage.h"
 
 #include <algorithm>
 #include <atomic>
@@ -33,9 +33,6 @@ constexpr std::size_t MaxShuffleLanes = 4096;
 constexpr std::size_t LanePadding = 16;
 /// A draw bound that no draw exceeds, for lanes whose pool has no break.
 constexpr std::uint32_t NoBreak = std::numeric_limits<std::int32_t>::max();
-
-constexpr std::string_view DigitPool = "0123456789";
-constexpr std::string_view HexPool = "0123456789ABCDEF";
 
 std::uint64_t SaturatingAdd(std::uint64_t a, std::uint64_t b) {
     const std::uint64_t sum = a + b;
@@ -67,30 +64,6 @@ bool ArithmeticLayout(const std::string& pool, std::uint32_t& first, std::uint32
         }
     }
     return true;
-}
-
-/// Writes count characters drawn from a pool, one draw each. Four states are derived at a
-/// time from the same one, so that the multiplications do not wait for each other.
-char* WriteDrawnRun(char* out, const char* chars, std::uint32_t bound, std::uint64_t count,
-                    std::uint32_t& state) {
-    static const TVxJump jump[5] = {JumpOf(0), JumpOf(1), JumpOf(2), JumpOf(3), JumpOf(4)};
-    std::uint32_t s = state;
-    std::uint64_t i = 0;
-    for (; count - i >= 4; i += 4) {
-        const std::uint32_t s1 = jump[1](s);
-        const std::uint32_t s2 = jump[2](s);
-        const std::uint32_t s3 = jump[3](s);
-        s = jump[4](s);
-        out[i] = chars[(static_cast<std::uint64_t>(s1) * bound) >> 32];
-        out[i + 1] = chars[(static_cast<std::uint64_t>(s2) * bound) >> 32];
-        out[i + 2] = chars[(static_cast<std::uint64_t>(s3) * bound) >> 32];
-        out[i + 3] = chars[(static_cast<std::uint64_t>(s) * bound) >> 32];
-    }
-    for (; i < count; ++i) {
-        out[i] = chars[DrawBelow(s, bound)];
-    }
-    state = s;
-    return out + count;
 }
 
 #ifdef TABBIT_HAVE_AVX2_PATH
@@ -276,8 +249,10 @@ TVxRecordPlan::TVxRecordPlan(const TVxRndParser& parser, bool toFile) {
     }
     for (const TFieldDef& field : parser.Fields()) {
         const std::uint64_t count = field.Size > 0 ? static_cast<std::uint64_t>(field.Size) : 0;
-        switch (field.TextType) {
-        case ttDate: {
+        const TTextTypeOpt& opt = OptOfTextType(field.TextType);
+        const std::string_view pool = parser.PoolOf(field);
+        switch (opt.Kind) {
+        case TFieldKind::Date: {
             const std::int32_t toYear = StrToInt(field.Str);
             TOp op;
             op.Kind = TOp::Date;
@@ -287,51 +262,22 @@ TVxRecordPlan::TVxRecordPlan(const TVxRndParser& parser, bool toFile) {
                 static_cast<std::uint32_t>(std::max<std::int64_t>(field.Size, toYear) - op.Low + 1);
             op.DrawsBefore = FDraws;
             FOps.push_back(std::move(op));
-            FDraws += 3;
+            FDraws += opt.DrawsPerRepetition;
             hasDates = true;
             break;
         }
-        case ttTab:
-            AddFixed("\t", count);
+        case TFieldKind::Repeated:
+            AddFixed(std::string(pool), count);
             break;
-        case ttBlank:
-            AddFixed(" ", count);
-            break;
-        case ttFixed:
-            AddFixed(field.Str, count);
-            break;
-        case ttRandomString:
-            if (field.Str.empty()) {
+        case TFieldKind::Drawn:
+            // An empty pool yields code 0 without a draw.
+            if (pool.empty()) {
                 AddFixed(std::string(1, '\0'), count);
             } else {
-                AddDrawn(field.Str, count);
+                AddDrawn(std::string(pool), count);
             }
             break;
-        case ttNumeric:
-            AddDrawn(std::string(DigitPool), count);
-            break;
-        case ttHex:
-            AddDrawn(std::string(HexPool), count);
-            break;
-        case ttCapital:
-            AddDrawn(parser.Capitals(), count);
-            break;
-        case ttSmall:
-            AddDrawn(parser.Smalls(), count);
-            break;
-        case ttLetter:
-            AddDrawn(parser.Letters(), count);
-            break;
-        case ttLetterUser:
-            AddDrawn(parser.Letters() + parser.UserCharset(), count);
-            break;
-        case ttBinaryLow:
-            AddDrawn(parser.BinLow(), count);
-            break;
-        case ttBinary:
-            AddDrawn(parser.Binary(), count);
-            break;
-        default:
+        case TFieldKind::None:
             break;
         }
     }
@@ -388,9 +334,7 @@ void TVxRecordPlan::BuildDateTable(TOp& op) {
     for (std::int64_t y = 0; y < years; ++y) {
         const int year = static_cast<int>(op.Low + y);
         for (int month = 1; month <= 12; ++month) {
-            const int days = month == 2 ? (IsLeap(year) ? 29 : 28)
-                             : month == 4 || month == 6 || month == 9 || month == 11 ? 30
-                                                                                     : 31;
+            const int days = DaysInMonth(year, month);
             table.Days[static_cast<std::size_t>(y * 12 + month - 1)] =
                 static_cast<std::uint8_t>(days);
             for (int day = 1; day <= days; ++day) {
@@ -673,11 +617,12 @@ inline std::size_t TableEntryOf(const std::uint8_t* days, std::uint32_t bound,
                                 std::uint32_t& state) {
     // The three states of a date, each straight from the first, so that none waits for
     // another: s(k) = M^k * s + (M^(k-1) + ... + 1) * c.
-    constexpr std::uint32_t M = RandomMultiplier;
-    constexpr std::uint32_t C = RandomIncrement;
-    const std::uint32_t s1 = state * M + C;
-    const std::uint32_t s2 = state * (M * M) + (M * C + C);
-    const std::uint32_t s3 = state * (M * M * M) + (M * M * C + M * C + C);
+    constexpr TVxJump jump1 = JumpOf(1);
+    constexpr TVxJump jump2 = JumpOf(2);
+    constexpr TVxJump jump3 = JumpOf(3);
+    const std::uint32_t s1 = jump1(state);
+    const std::uint32_t s2 = jump2(state);
+    const std::uint32_t s3 = jump3(state);
     state = s3;
     const std::size_t month =
         static_cast<std::size_t>(((static_cast<std::uint64_t>(s1) * bound) >> 32) * 12 +
@@ -701,12 +646,12 @@ const char* TVxRecordPlan::TableText(const TOp& op, std::uint32_t& state) const 
 
 void TVxRecordPlan::DrawDate(const TOp& op, std::uint32_t& state, int& year, int& month,
                              int& day) const {
-    static constexpr std::uint8_t daysOf[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    static const TVxJump jump2 = JumpOf(2);
-    static const TVxJump jump3 = JumpOf(3);
+    constexpr TVxJump jump1 = JumpOf(1);
+    constexpr TVxJump jump2 = JumpOf(2);
+    constexpr TVxJump jump3 = JumpOf(3);
     // The three states come from the first one at once, so that they need not wait for
     // each other.
-    const std::uint32_t s1 = state * RandomMultiplier + RandomIncrement;
+    const std::uint32_t s1 = jump1(state);
     const std::uint32_t s2 = jump2(state);
     const std::uint32_t s3 = jump3(state);
     state = s3;
@@ -714,10 +659,7 @@ void TVxRecordPlan::DrawDate(const TOp& op, std::uint32_t& state, int& year, int
     // The calendar takes the year as an unsigned 16-bit number.
     year = static_cast<std::uint16_t>(drawn);
     month = static_cast<int>((static_cast<std::uint64_t>(s2) * 12) >> 32) + 1;
-    std::uint32_t days = daysOf[month - 1];
-    if (month == 2 && IsLeap(year)) {
-        days = 29;
-    }
+    const auto days = static_cast<std::uint32_t>(DaysInMonth(year, month));
     day = static_cast<int>((static_cast<std::uint64_t>(s3) * days) >> 32) + 1;
     if (year < 1 || year > 9999) {
         CheckEncodeDate(year, month, day);

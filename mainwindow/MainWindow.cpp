@@ -912,7 +912,7 @@ void TFormMain::ButtonAbortClick() {
     FAbortRequested = true;
 }
 
-void TFormMain::RunGeneration(const TVxRndParser& parser) {
+void TFormMain::RunGeneration(TVxRndParser& parser) {
     Gauge1->SetPosition(0);
     FAbortRequested = false;
     ButtonAbort->setEnabled(true);
@@ -966,7 +966,7 @@ void TFormMain::WriteRecords(const TVxRndParser& parser, TOutFile& file, std::ui
     }
 }
 
-void TFormMain::AddRecordLines(const TVxRndParser& parser, std::uint64_t count) {
+void TFormMain::AddRecordLines(TVxRndParser& parser, std::uint64_t count) {
     std::string record;
     for (std::uint64_t i = 1; i <= count; ++i) {
         parser.GetRecord(false, record);

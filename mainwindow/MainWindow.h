@@ -87,11 +87,11 @@ private:
     void ButtonManageClick();
     void ButtonStartClick();
     void ButtonAbortClick();
-    void RunGeneration(const TVxRndParser& parser);
+    void RunGeneration(TVxRndParser& parser);
     /// The records of a file run, produced a hundred at a time.
     void WriteRecords(const TVxRndParser& parser, TOutFile& file, std::uint64_t count);
     /// The records of a memo run, one line each.
-    void AddRecordLines(const TVxRndParser& parser, std::uint64_t count);
+    void AddRecordLines(TVxRndParser& parser, std::uint64_t count);
     /// What a run does after every hundred records: moves the gauge to done and lets the
     /// event loop run; false when the run is to stop.
     bool RunPass(std::uint64_t done);
