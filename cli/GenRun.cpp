@@ -269,6 +269,11 @@ int GenerateRecords(const TGenOptions& o, const TGenDefinition& definition) {
     TRecordWriter writer(*out, progress);
     TVxProducer producer(parser, true);
     producer.SetThreads(o.Threads.value_or(0));
+    producer.SetOnFewerThreads([](unsigned wanted, unsigned started, unsigned running) {
+        std::fprintf(stderr,
+                     "tabbit-gen: warning: could only start %u of %u threads; running on %u\n",
+                     started, wanted, running);
+    });
 
     std::exception_ptr runFailure;
     {

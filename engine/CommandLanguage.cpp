@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "engine/CommandLanguage.h"
 
-#include "engine/Exceptions.h"
 #include "engine/Dates.h"
+#include "engine/Exceptions.h"
 #include "engine/RandomSource.h"
 
 #include <algorithm>
@@ -13,29 +13,7 @@
 #include <stdexcept>
 #include <utility>
 
-const std::array<TTextTypeOpt, 16> TextTypeOpts{{
-    {"(delete line)", ttDeleteLine, ""},
-    {"(insert before line)", ttInsertLine, ""},
-    {"(clear all)", ttClearAll, ""},
-    {"numeric (0..9)", ttNumeric, "/N="},
-    {"hex (0..F)", ttHex, "/H="},
-    {"capital (A..Z)", ttCapital, "/C="},
-    {"small (a..z)", ttSmall, "/S="},
-    {"letter (A..Z, a..z)", ttLetter, "/L="},
-    {"blank", ttBlank, "/B="},
-    {"tabstop", ttTab, "/T="},
-    {"fixed string", ttFixed, "/F="},
-    {"random from string", ttRandomString, "/U="},
-    {"letter union userdef' charset", ttLetterUser, "/A="},
-    {"binary low (#0..#31)", ttBinaryLow, "/P="},
-    {"random date", ttDate, "/Y="},
-    {"binary (#0..#255)", ttBinary, "/X="},
-}};
-
 namespace {
-
-constexpr std::string_view DigitPool = "0123456789";
-constexpr std::string_view HexPool = "0123456789ABCDEF";
 
 char UpCase(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : c;
@@ -58,97 +36,8 @@ int HexValue(char c) {
     return -1;
 }
 
-const TTextTypeOpt* OptOfCaption(std::string_view caption) {
-    for (const TTextTypeOpt& opt : TextTypeOpts) {
-        if (opt.Caption == caption) {
-            return &opt;
-        }
-    }
-    return nullptr;
-}
-
-TTextType TextTypeOfLetter(char letter) {
-    switch (letter) {
-    case 'A':
-        return ttLetterUser;
-    case 'B':
-        return ttBlank;
-    case 'C':
-        return ttCapital;
-    case 'F':
-        return ttFixed;
-    case 'H':
-        return ttHex;
-    case 'L':
-        return ttLetter;
-    case 'N':
-        return ttNumeric;
-    case 'P':
-        return ttBinaryLow;
-    case 'S':
-        return ttSmall;
-    case 'T':
-        return ttTab;
-    case 'U':
-        return ttRandomString;
-    case 'X':
-        return ttBinary;
-    case 'Y':
-        return ttDate;
-    default:
-        return ttNone;
-    }
-}
-
 [[noreturn]] void RaiseInvalidLength(char letter) {
     RaiseError(std::string("Invalid length for argument ") + letter + ".");
-}
-
-/// The generator's step taken k times at once: state * Multiplier + Increment.
-struct TJump {
-    std::uint32_t Multiplier;
-    std::uint32_t Increment;
-};
-
-constexpr TJump JumpOf(int k) {
-    TJump jump{1u, 0u};
-    for (int i = 0; i < k; ++i) {
-        jump = {jump.Multiplier * RandomMultiplier,
-                jump.Increment * RandomMultiplier + RandomIncrement};
-    }
-    return jump;
-}
-
-constexpr TJump Jump1 = JumpOf(1);
-constexpr TJump Jump2 = JumpOf(2);
-constexpr TJump Jump3 = JumpOf(3);
-constexpr TJump Jump4 = JumpOf(4);
-
-/// Writes count characters drawn from a non-empty pool, one draw each, and returns the end.
-/// The draws are those of RandomBelow on state, in order. Four states are derived at a time
-/// from the same one, so that the multiplications do not wait for each other; the state is
-/// worked on in a local copy, which the stores through out cannot touch.
-inline char* WriteDrawn(char* out, std::string_view pool, std::int32_t count,
-                        std::uint32_t& state) {
-    const auto bound = static_cast<std::uint64_t>(pool.size());
-    const char* chars = pool.data();
-    std::uint32_t s = state;
-    std::int32_t i = 0;
-    for (; count - i >= 4; i += 4) {
-        const std::uint32_t s1 = s * Jump1.Multiplier + Jump1.Increment;
-        const std::uint32_t s2 = s * Jump2.Multiplier + Jump2.Increment;
-        const std::uint32_t s3 = s * Jump3.Multiplier + Jump3.Increment;
-        s = s * Jump4.Multiplier + Jump4.Increment;
-        out[i] = chars[(s1 * bound) >> 32];
-        out[i + 1] = chars[(s2 * bound) >> 32];
-        out[i + 2] = chars[(s3 * bound) >> 32];
-        out[i + 3] = chars[(s * bound) >> 32];
-    }
-    for (; i < count; ++i) {
-        out[i] = chars[DrawBelow(s, static_cast<std::uint32_t>(bound))];
-    }
-    state = s;
-    return out + count;
 }
 
 /// Writes n copies of c; a lone character, the usual case, needs no call.
@@ -160,13 +49,21 @@ inline char* WriteCopies(char* out, std::size_t n, char c) {
     return std::fill_n(out, n, c);
 }
 
-/// The exact length of count repetitions of a non-date field.
-std::size_t RepeatedLength(const TFieldDef& field, std::int32_t count) {
-    if (count <= 0 || field.TextType < ttNumeric || field.TextType >= ttDate) {
+/// The exact length of count repetitions of a non-date field whose type's row is opt and
+/// whose pool is pool.
+std::size_t RepeatedLength(const TTextTypeOpt& opt, std::string_view pool, std::int32_t count) {
+    if (count <= 0) {
         return 0;
     }
     const auto n = static_cast<std::size_t>(count);
-    return field.TextType == ttFixed ? field.Str.size() * n : n;
+    switch (opt.Kind) {
+    case TFieldKind::Repeated:
+        return pool.size() * n;
+    case TFieldKind::Drawn:
+        return n;
+    default:
+        return 0;
+    }
 }
 
 /// The most bytes of one record or field that are built in one string. A larger one is
@@ -217,25 +114,6 @@ void WriteLineEnd(char* out, std::uint8_t style) {
 }
 
 } // namespace
-
-TTextType TextTypeOfCaption(std::string_view caption) {
-    const TTextTypeOpt* opt = OptOfCaption(caption);
-    return opt != nullptr ? opt->TextType : ttNone;
-}
-
-std::string CaptionOfTextType(TTextType textType) {
-    for (const TTextTypeOpt& opt : TextTypeOpts) {
-        if (opt.TextType == textType) {
-            return std::string(opt.Caption);
-        }
-    }
-    return {};
-}
-
-std::string ArgOfCaption(std::string_view caption) {
-    const TTextTypeOpt* opt = OptOfCaption(caption);
-    return opt != nullptr ? std::string(opt->Arg) : std::string();
-}
 
 void SplitString(const std::string& text, const std::string& separator,
                  std::vector<std::string>& list) {
@@ -365,10 +243,6 @@ std::int32_t StrToInt(const std::string& text) {
         throw EConvertError("'" + text + "' is not a valid integer value");
     }
     return value;
-}
-
-bool IsLeap(int year) {
-    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -562,17 +436,8 @@ bool TVxRndParser::AddField(char letter, const std::string& value) {
 
 void TVxRndParser::ParseFieldValue(char letter, TFieldDef& field, std::string value) {
     field.Size = 0;
-    switch (field.TextType) {
-    case ttFixed:
-    case ttRandomString: {
-        // Without a comma the whole value is the string, repeated or drawn from once.
-        const std::size_t comma = value.find(',');
-        std::string str = comma == std::string::npos ? value : value.substr(comma + 1);
-        value = comma == std::string::npos ? std::string("1") : value.substr(0, comma);
-        field.Str = !str.empty() && str[0] == '#' ? DecodeCodes(str) : std::move(str);
-        break;
-    }
-    case ttDate: {
+    const TTextTypeOpt& opt = OptOfTextType(field.TextType);
+    if (opt.Kind == TFieldKind::Date) {
         const std::size_t comma = value.find(',');
         const std::string first = comma == std::string::npos ? value : value.substr(0, comma);
         const std::string last = comma == std::string::npos ? value : value.substr(comma + 1);
@@ -583,27 +448,30 @@ void TVxRndParser::ParseFieldValue(char letter, TFieldDef& field, std::string va
         }
         return;
     }
-    default:
-        if (value.empty()) {
-            value.assign(1, '1');
-        }
-        break;
+    if (opt.Pool == TFieldPool::FieldString) {
+        // Without a comma the whole value is the string, repeated or drawn from once.
+        const std::size_t comma = value.find(',');
+        std::string str = comma == std::string::npos ? value : value.substr(comma + 1);
+        value = comma == std::string::npos ? std::string("1") : value.substr(0, comma);
+        field.Str = !str.empty() && str[0] == '#' ? DecodeCodes(str) : std::move(str);
+    } else if (value.empty()) {
+        value.assign(1, '1');
     }
     if (!TryStrToInt(value, field.Size)) {
         RaiseInvalidLength(letter);
     }
 }
 
-void TVxRndParser::GetRecord(bool toFile, std::string& line) const {
+void TVxRndParser::GetRecord(bool toFile, std::string& line) {
     // Everything from position 0 is overwritten, so the old text need not be cleared first.
     WriteRecord(toFile, line, 0);
 }
 
-void TVxRndParser::AppendRecord(bool toFile, std::string& text) const {
+void TVxRndParser::AppendRecord(bool toFile, std::string& text) {
     WriteRecord(toFile, text, text.size());
 }
 
-void TVxRndParser::WriteRecord(bool toFile, std::string& text, std::size_t start) const {
+void TVxRndParser::WriteRecord(bool toFile, std::string& text, std::size_t start) {
     // Style 2 writes no line end, which is what a memo line needs.
     const std::uint8_t style = toFile ? FEndOfLine : 2;
     // The fields between two dates have a length known in advance: the string is sized once
@@ -617,7 +485,8 @@ void TVxRndParser::WriteRecord(bool toFile, std::string& text, std::size_t start
         auto runEnd = field;
         std::size_t length = 0;
         while (runEnd != end && runEnd->TextType != ttDate) {
-            length += RepeatedLength(*runEnd, runEnd->Size);
+            length +=
+                RepeatedLength(OptOfTextType(runEnd->TextType), PoolOf(*runEnd), runEnd->Size);
             ++runEnd;
         }
         if (runEnd == end) {
@@ -643,7 +512,9 @@ void TVxRndParser::WriteRecord(bool toFile, std::string& text, std::size_t start
 void TVxRndParser::CheckHoldable() const {
     std::uint64_t total = 0;
     for (std::size_t i = 0; i < FFields.size(); ++i) {
-        const std::size_t length = RepeatedLength(FFields[i], FFields[i].Size);
+        const TFieldDef& field = FFields[i];
+        const std::size_t length =
+            RepeatedLength(OptOfTextType(field.TextType), PoolOf(field), field.Size);
         if (length > MaxHeldBytes) {
             RaiseFieldTooLarge(i + 1, length);
         }
@@ -654,12 +525,12 @@ void TVxRndParser::CheckHoldable() const {
     }
 }
 
-void TVxRndParser::GetField(const TFieldDef& field, std::string& text) const {
+void TVxRndParser::GetField(const TFieldDef& field, std::string& text) {
     text.clear();
     AppendField(field, text);
 }
 
-void TVxRndParser::GetChar(const TFieldDef& field, std::string& text) const {
+void TVxRndParser::GetChar(const TFieldDef& field, std::string& text) {
     text.clear();
     // A date field has no repetitions; its one piece is the date.
     if (field.TextType == ttDate) {
@@ -669,19 +540,19 @@ void TVxRndParser::GetChar(const TFieldDef& field, std::string& text) const {
     }
 }
 
-char TVxRndParser::RandomChar(std::string_view pool) const {
+char TVxRndParser::RandomChar(std::string_view pool) {
     if (pool.empty()) {
         return '\0';
     }
     return pool[static_cast<std::uint32_t>(RandomBelow(static_cast<std::int32_t>(pool.size())))];
 }
 
-void TVxRndParser::RandomDate(std::int32_t fromYear, std::int32_t toYear, std::string& text) const {
+void TVxRndParser::RandomDate(std::int32_t fromYear, std::int32_t toYear, std::string& text) {
     text.clear();
     AppendRandomDate(fromYear, toYear, text);
 }
 
-void TVxRndParser::AppendField(const TFieldDef& field, std::string& text) const {
+void TVxRndParser::AppendField(const TFieldDef& field, std::string& text) {
     if (field.TextType == ttDate) {
         AppendRandomDate(field.Size, StrToInt(field.Str), text);
     } else {
@@ -689,10 +560,9 @@ void TVxRndParser::AppendField(const TFieldDef& field, std::string& text) const 
     }
 }
 
-void TVxRndParser::AppendRepeated(const TFieldDef& field, std::int32_t count,
-                                  std::string& text) const {
+void TVxRndParser::AppendRepeated(const TFieldDef& field, std::int32_t count, std::string& text) {
     const std::size_t start = text.size();
-    const std::size_t length = RepeatedLength(field, count);
+    const std::size_t length = RepeatedLength(OptOfTextType(field.TextType), PoolOf(field), count);
     if (length > MaxHeldBytes) {
         const auto* const fields = FFields.data();
         const bool own =
@@ -711,61 +581,58 @@ char* TVxRndParser::WriteRepeated(const TFieldDef& field, std::int32_t count, ch
         return out;
     }
     const auto n = static_cast<std::size_t>(count);
-    std::string_view pool;
-    switch (field.TextType) {
-    case ttNumeric:
-        pool = DigitPool;
-        break;
-    case ttHex:
-        pool = HexPool;
-        break;
-    case ttCapital:
-        pool = FCapitals;
-        break;
-    case ttSmall:
-        pool = FSmalls;
-        break;
-    case ttLetter:
-        pool = FLetters;
-        break;
-    case ttLetterUser:
-        pool = FLetterUser;
-        break;
-    case ttBinaryLow:
-        pool = FBinLow;
-        break;
-    case ttBinary:
-        pool = FBinary;
-        break;
-    case ttRandomString:
-        // An empty pool yields code 0 without a draw.
-        if (field.Str.empty()) {
-            return WriteCopies(out, n, '\0');
-        }
-        pool = field.Str;
-        break;
-    case ttTab:
-        return WriteCopies(out, n, '\t');
-    case ttBlank:
-        return WriteCopies(out, n, ' ');
-    case ttFixed: {
-        const std::size_t size = field.Str.size();
-        if (size == 1) {
-            return WriteCopies(out, n, field.Str[0]);
+    const std::string_view pool = PoolOf(field);
+    switch (OptOfTextType(field.TextType).Kind) {
+    case TFieldKind::Repeated:
+        if (pool.size() == 1) {
+            return WriteCopies(out, n, pool[0]);
         }
         for (std::size_t i = 0; i < n; ++i) {
-            out = std::copy_n(field.Str.data(), size, out);
+            out = std::copy_n(pool.data(), pool.size(), out);
         }
         return out;
-    }
+    case TFieldKind::Drawn:
+        // An empty pool yields code 0 without a draw.
+        if (pool.empty()) {
+            return WriteCopies(out, n, '\0');
+        }
+        return WriteDrawnRun(out, pool.data(), static_cast<std::uint32_t>(pool.size()), n, state);
     default:
         return out;
     }
-    return WriteDrawn(out, pool, count, state);
 }
 
-void TVxRndParser::AppendRandomDate(std::int32_t fromYear, std::int32_t toYear,
-                                    std::string& text) const {
+std::string_view TVxRndParser::PoolOf(const TFieldDef& field) const {
+    switch (OptOfTextType(field.TextType).Pool) {
+    case TFieldPool::Tab:
+        return "\t";
+    case TFieldPool::Blank:
+        return " ";
+    case TFieldPool::FieldString:
+        return field.Str;
+    case TFieldPool::Digits:
+        return DigitPool;
+    case TFieldPool::Hex:
+        return HexPool;
+    case TFieldPool::Capitals:
+        return FCapitals;
+    case TFieldPool::Smalls:
+        return FSmalls;
+    case TFieldPool::Letters:
+        return FLetters;
+    case TFieldPool::LetterUser:
+        return FLetterUser;
+    case TFieldPool::BinaryLow:
+        return FBinLow;
+    case TFieldPool::Binary:
+        return FBinary;
+    case TFieldPool::None:
+        break;
+    }
+    return {};
+}
+
+void TVxRndParser::AppendRandomDate(std::int32_t fromYear, std::int32_t toYear, std::string& text) {
     // A reversed range is drawn in order, so that it gives years between its two ends.
     const std::int64_t low = fromYear <= toYear ? fromYear : toYear;
     const std::int64_t high = fromYear <= toYear ? toYear : fromYear;
@@ -774,12 +641,25 @@ void TVxRndParser::AppendRandomDate(std::int32_t fromYear, std::int32_t toYear,
     // The calendar takes the year as an unsigned 16-bit number.
     const int year = static_cast<std::uint16_t>(drawn);
     const int month = RandomBelow(12) + 1;
-    int days = 31;
-    if (month == 4 || month == 6 || month == 9 || month == 11) {
-        days = 30;
-    } else if (month == 2) {
-        days = IsLeap(year) ? 29 : 28;
-    }
-    const int day = RandomBelow(days) + 1;
+    const int day = RandomBelow(DaysInMonth(year, month)) + 1;
     AppendDate(text, SystemDateFormat, year, month, day, FormatSettings());
+}
+
+std::uint64_t DrawsOfField(const TVxRndParser& parser, const TFieldDef& field) {
+    const TTextTypeOpt& opt = OptOfTextType(field.TextType);
+    if (opt.Kind == TFieldKind::Date) {
+        return opt.DrawsPerRepetition;
+    }
+    if (field.Size <= 0 || (opt.Kind == TFieldKind::Drawn && parser.PoolOf(field).empty())) {
+        return 0;
+    }
+    return static_cast<std::uint64_t>(field.Size) * opt.DrawsPerRepetition;
+}
+
+std::uint64_t DrawsPerRecord(const TVxRndParser& parser) {
+    std::uint64_t draws = 0;
+    for (const TFieldDef& field : parser.Fields()) {
+        draws += DrawsOfField(parser, field);
+    }
+    return draws;
 }

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <array>
+#include "engine/FieldTypes.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -11,39 +12,6 @@
 // The command-string language: its generic parser, the record-definition parser with the
 // field-type vocabulary, code sequences and the integer conversion used for every number.
 // All strings hold 8-bit Latin-1 text, one byte per character.
-
-/// Field types and the three grid editing commands offered in the same menu. The ordinals
-/// are fixed.
-enum TTextType : std::uint8_t {
-    ttClearAll = 0,
-    ttDeleteLine = 1,
-    ttInsertLine = 2,
-    ttNone = 3,
-    ttNumeric = 4,
-    ttHex = 5,
-    ttCapital = 6,
-    ttSmall = 7,
-    ttLetter = 8,
-    ttTab = 9,
-    ttBlank = 10,
-    ttFixed = 11,
-    ttRandomString = 12,
-    ttLetterUser = 13,
-    ttBinaryLow = 14,
-    ttBinary = 15,
-    ttDate = 16,
-};
-
-/// One row of the field-type table: the caption shown to the user, its type and the switch
-/// prefix the command-string writer puts in front of a field of that type.
-struct TTextTypeOpt {
-    std::string_view Caption;
-    TTextType TextType;
-    std::string_view Arg;
-};
-
-/// The 16 rows of the field-type table in popup-menu order.
-extern const std::array<TTextTypeOpt, 16> TextTypeOpts;
 
 /// One parsed field of a record definition.
 struct TFieldDef {
@@ -55,10 +23,6 @@ struct TFieldDef {
 
     bool operator==(const TFieldDef&) const = default;
 };
-
-TTextType TextTypeOfCaption(std::string_view caption);
-std::string CaptionOfTextType(TTextType textType);
-std::string ArgOfCaption(std::string_view caption);
 
 /// Appends the pieces of text between separators to list.
 void SplitString(const std::string& text, const std::string& separator,
@@ -82,9 +46,6 @@ bool SingleChar(const std::string& text, bool upCase, char& ch);
 std::int32_t StrToInt(const std::string& text);
 /// The same conversion without raising.
 bool TryStrToInt(const std::string& text, std::int32_t& value);
-
-/// Gregorian leap year.
-bool IsLeap(int year);
 
 /// Cuts a command string into switches and plain arguments and hands each one to a handler.
 class TVxCmdParser {
@@ -120,19 +81,19 @@ public:
     void ParseFieldValue(char letter, TFieldDef& field, std::string value);
 
     /// The text of one record into line (emptied first), with the line end when toFile.
-    void GetRecord(bool toFile, std::string& line) const;
+    void GetRecord(bool toFile, std::string& line);
     /// The same record appended to text, so that a writer can gather many records in one
     /// buffer before it writes them.
-    void AppendRecord(bool toFile, std::string& text) const;
+    void AppendRecord(bool toFile, std::string& text);
     /// The text of one field into text (emptied first).
-    void GetField(const TFieldDef& field, std::string& text) const;
+    void GetField(const TFieldDef& field, std::string& text);
     /// One repetition of a field into text (emptied first); for a date field, one date.
-    void GetChar(const TFieldDef& field, std::string& text) const;
+    void GetChar(const TFieldDef& field, std::string& text);
     /// One character drawn from pool; code 0 and no draw for an empty pool.
-    char RandomChar(std::string_view pool) const;
+    char RandomChar(std::string_view pool);
     /// One random date in SystemDateFormat; exactly three draws. A reversed range (toYear
     /// below fromYear) is drawn from the lower year to the higher one.
-    void RandomDate(std::int32_t fromYear, std::int32_t toYear, std::string& text) const;
+    void RandomDate(std::int32_t fromYear, std::int32_t toYear, std::string& text);
 
     const std::string& Capitals() const { return FCapitals; }
     const std::string& Smalls() const { return FSmalls; }
@@ -140,6 +101,8 @@ public:
     const std::string& BinLow() const { return FBinLow; }
     const std::string& Binary() const { return FBinary; }
     const std::string& UserCharset() const { return FUserCharset; }
+    /// The text a field repeats or draws from, by its type's row (empty for a type without).
+    std::string_view PoolOf(const TFieldDef& field) const;
     const std::vector<TFieldDef>& Fields() const { return FFields; }
     std::int32_t RecordCount() const { return FRecordCount; }
     /// 0 = CR LF, 1 = LF, 2 = nothing.
@@ -152,17 +115,17 @@ private:
     /// string, before anything is drawn or allocated.
     void CheckHoldable() const;
     /// One record written into text from position start on; text ends with it.
-    void WriteRecord(bool toFile, std::string& text, std::size_t start) const;
+    void WriteRecord(bool toFile, std::string& text, std::size_t start);
     /// Appends count repetitions of a non-date field to text (nothing for a count below 1).
-    void AppendRepeated(const TFieldDef& field, std::int32_t count, std::string& text) const;
+    void AppendRepeated(const TFieldDef& field, std::int32_t count, std::string& text);
     /// Writes count repetitions of a non-date field at out, which has room for them, drawing
     /// from state (a copy of Seed that the caller stores back), and returns the end.
     char* WriteRepeated(const TFieldDef& field, std::int32_t count, char* out,
                         std::uint32_t& state) const;
     /// Appends one field's text to text (the work of GetField without emptying text).
-    void AppendField(const TFieldDef& field, std::string& text) const;
+    void AppendField(const TFieldDef& field, std::string& text);
     /// Appends one random date to text (the work of RandomDate without emptying text).
-    void AppendRandomDate(std::int32_t fromYear, std::int32_t toYear, std::string& text) const;
+    void AppendRandomDate(std::int32_t fromYear, std::int32_t toYear, std::string& text);
 
     std::string FCapitals;
     std::string FSmalls;
@@ -179,3 +142,10 @@ private:
     /// does not build it again; rebuilt whenever UserCharset changes.
     std::string FLetterUser;
 };
+
+/// The draws one field makes in a record: its repetitions times its type's draws per
+/// repetition; none for a drawn field with an empty pool and for counts below 1.
+std::uint64_t DrawsOfField(const TVxRndParser& parser, const TFieldDef& field);
+/// The draws one record of a parsed definition makes. Record i of a run (from 0) starts at
+/// the state i * DrawsPerRecord steps after the run's seed.
+std::uint64_t DrawsPerRecord(const TVxRndParser& parser);

@@ -2,7 +2,6 @@
 #include "engine/Dates.h"
 
 #include "engine/Exceptions.h"
-#include "engine/CommandLanguage.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -16,11 +15,6 @@ TFormatSettings& FormatSettings() {
 }
 
 namespace {
-
-int DaysInMonth(int year, int month) {
-    static constexpr int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeap(year) ? 29 : days[month - 1];
-}
 
 /// 0 = Sunday, for the proleptic Gregorian calendar.
 int DayOfWeek(int year, int month, int day) {
@@ -134,6 +128,17 @@ public:
 private:
     static constexpr int MaxNesting = 3;
 
+    /// Writes what format holds at i when it is not a run of format letters (quoted text,
+    /// separators, the AM/PM markers, c, any other character) and moves i past it; false,
+    /// with i unchanged, at a run of letters.
+    bool WriteSingle(std::string_view format, std::size_t& i, int depth, bool& afterHour);
+    /// Writes a run of run format letters letter (m after hours is minutes); true when
+    /// they were hours.
+    bool WriteRun(std::string_view format, char letter, std::size_t run, int depth, bool afterHour,
+                  int& twelveHour);
+    /// Writes a run of run d: a day, a day name, or a whole date format.
+    void WriteDays(std::size_t run, int depth);
+
     void Put(char c) {
         if (FUsed == sizeof FBuffer) {
             FText.append(FBuffer, FUsed);
@@ -230,130 +235,144 @@ void TDateWriter::Write(std::string_view format, int depth) {
     int twelveHour = -1;
     std::size_t i = 0;
     while (i < format.size()) {
-        const char c = format[i];
-        const char letter = Lower(c);
-        switch (letter) {
-        case '\'':
-        case '"': {
-            std::size_t close = format.find(c, i + 1);
-            if (close == std::string_view::npos) {
-                close = format.size();
-            }
-            Put(format.substr(i + 1, close - i - 1));
-            i = close + 1;
+        if (WriteSingle(format, i, depth, afterHour)) {
             continue;
         }
-        case '/':
-            Put(FSettings.DateSeparator);
-            ++i;
-            continue;
-        case ':':
-            Put(FSettings.TimeSeparator);
-            ++i;
-            continue;
-        case 'a': {
-            const std::size_t length = AmPmLength(format, i);
-            if (length == 0) {
-                Put(c);
-                ++i;
-                continue;
-            }
-            // Midnight is before noon. The markers with a slash keep the case written in
-            // the format ("AM/PM" gives "AM", "a/p" gives "a").
-            if (length == 4) {
-                Put(FSettings.TimeAMString);
-            } else if (length == 5) {
-                Put(format.substr(i, 2));
-            } else {
-                Put(c);
-            }
-            afterHour = false;
-            i += length;
-            continue;
-        }
-        case 'c':
-            WriteNested(FSettings.ShortDateFormat, depth);
-            afterHour = false;
-            ++i;
-            continue;
-        default:
-            if (!IsFormatLetter(letter)) {
-                Put(c);
-                ++i;
-                continue;
-            }
-            break;
-        }
-
         const std::size_t run = RunLength(format, i);
-        bool hour = false;
-        switch (letter) {
-        case 'd':
-            // Six and more d are the long date format.
-            switch (run) {
-            case 1:
-            case 2:
-                PutPart(TDatePart::Day, static_cast<int>(run));
-                break;
-            case 3:
-                PutPart(TDatePart::ShortDayName, 0);
-                break;
-            case 4:
-                PutPart(TDatePart::LongDayName, 0);
-                break;
-            case 5:
-                WriteNested(FSettings.ShortDateFormat, depth);
-                break;
-            default:
-                WriteNested(FSettings.LongDateFormat, depth);
-                break;
-            }
-            break;
-        case 'm':
-            if (afterHour && run <= 2) {
-                PutNumber(0, static_cast<int>(run));
-            } else if (run <= 2) {
-                PutPart(TDatePart::Month, static_cast<int>(run));
-            } else if (run == 3) {
-                PutPart(TDatePart::ShortMonthName, 0);
-            } else {
-                PutPart(TDatePart::LongMonthName, 0);
-            }
-            break;
-        case 'y':
-            if (run <= 2) {
-                PutPart(TDatePart::YearOfCentury, 2);
-            } else {
-                PutPart(TDatePart::Year, 4);
-            }
-            break;
-        case 'h':
-            if (twelveHour < 0) {
-                twelveHour = HasAmPm(format) ? 1 : 0;
-            }
-            PutNumber(twelveHour != 0 ? 12 : 0, run >= 2 ? 2 : 1);
-            hour = true;
-            break;
-        case 'n':
-        case 's':
-            PutNumber(0, run >= 2 ? 2 : 1);
-            break;
-        case 'z':
-            PutNumber(0, run >= 3 ? 3 : 1);
-            break;
-        case 't':
-            WriteNested(run >= 2 ? FSettings.LongTimeFormat : FSettings.ShortTimeFormat, depth);
-            break;
-        case 'e':
-            PutPart(TDatePart::Year, run >= 2 ? 2 : 1);
-            break;
-        default: // 'g'
-            Put(run >= 2 ? "Anno Domini" : "AD");
-            break;
-        }
-        afterHour = hour;
+        afterHour = WriteRun(format, Lower(format[i]), run, depth, afterHour, twelveHour);
         i += run;
     }
+}
+
+bool TDateWriter::WriteSingle(std::string_view format, std::size_t& i, int depth, bool& afterHour) {
+    const char c = format[i];
+    const char letter = Lower(c);
+    switch (letter) {
+    case '\'':
+    case '"': {
+        std::size_t close = format.find(c, i + 1);
+        if (close == std::string_view::npos) {
+            close = format.size();
+        }
+        Put(format.substr(i + 1, close - i - 1));
+        i = close + 1;
+        return true;
+    }
+    case '/':
+        Put(FSettings.DateSeparator);
+        ++i;
+        return true;
+    case ':':
+        Put(FSettings.TimeSeparator);
+        ++i;
+        return true;
+    case 'a': {
+        const std::size_t length = AmPmLength(format, i);
+        if (length == 0) {
+            Put(c);
+            ++i;
+            return true;
+        }
+        // Midnight is before noon. The markers with a slash keep the case written in
+        // the format ("AM/PM" gives "AM", "a/p" gives "a").
+        if (length == 4) {
+            Put(FSettings.TimeAMString);
+        } else if (length == 5) {
+            Put(format.substr(i, 2));
+        } else {
+            Put(c);
+        }
+        afterHour = false;
+        i += length;
+        return true;
+    }
+    case 'c':
+        WriteNested(FSettings.ShortDateFormat, depth);
+        afterHour = false;
+        ++i;
+        return true;
+    default:
+        if (!IsFormatLetter(letter)) {
+            Put(c);
+            ++i;
+            return true;
+        }
+        return false;
+    }
+}
+
+void TDateWriter::WriteDays(std::size_t run, int depth) {
+    // Six and more d are the long date format.
+    switch (run) {
+    case 1:
+    case 2:
+        PutPart(TDatePart::Day, static_cast<int>(run));
+        break;
+    case 3:
+        PutPart(TDatePart::ShortDayName, 0);
+        break;
+    case 4:
+        PutPart(TDatePart::LongDayName, 0);
+        break;
+    case 5:
+        WriteNested(FSettings.ShortDateFormat, depth);
+        break;
+    default:
+        WriteNested(FSettings.LongDateFormat, depth);
+        break;
+    }
+}
+
+bool TDateWriter::WriteRun(std::string_view format, char letter, std::size_t run, int depth,
+                           bool afterHour, int& twelveHour) {
+    bool hour = false;
+    switch (letter) {
+    case 'd':
+        WriteDays(run, depth);
+        break;
+    case 'm':
+        if (afterHour && run <= 2) {
+            PutNumber(0, static_cast<int>(run));
+        } else if (run <= 2) {
+            PutPart(TDatePart::Month, static_cast<int>(run));
+        } else if (run == 3) {
+            PutPart(TDatePart::ShortMonthName, 0);
+        } else {
+            PutPart(TDatePart::LongMonthName, 0);
+        }
+        break;
+    case 'y':
+        if (run <= 2) {
+            PutPart(TDatePart::YearOfCentury, 2);
+        } else {
+            PutPart(TDatePart::Year, 4);
+        }
+        break;
+    case 'h':
+        if (twelveHour < 0) {
+            twelveHour = HasAmPm(format) ? 1 : 0;
+        }
+        PutNumber(twelveHour != 0 ? 12 : 0, run >= 2 ? 2 : 1);
+        hour = true;
+        break;
+    case 'n':
+    case 's':
+        PutNumber(0, run >= 2 ? 2 : 1);
+        break;
+    case 'z':
+        PutNumber(0, run >= 3 ? 3 : 1);
+        break;
+    case 't':
+        WriteNested(run >= 2 ? FSettings.LongTimeFormat : FSettings.ShortTimeFormat, depth);
+        break;
+    case 'e':
+        PutPart(TDatePart::Year, run >= 2 ? 2 : 1);
+        break;
+    default: // 'g'
+        Put(run >= 2 ? "Anno Domini" : "AD");
+        break;
+    }
+    return hour;
 }
 
 } // namespace

@@ -41,6 +41,19 @@ TFormatSettings& FormatSettings();
 /// built-in default "m/d/yy"; program start sets it from the regional settings.
 extern std::string SystemDateFormat;
 
+/// Gregorian leap year.
+constexpr bool IsLeap(int year) {
+    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+}
+
+/// The days of the months of a common year, January first.
+constexpr std::array<std::uint8_t, 12> MonthDays{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+
+/// The days of month (1 to 12) of year.
+constexpr int DaysInMonth(int year, int month) {
+    return month == 2 && IsLeap(year) ? 29 : MonthDays[static_cast<std::size_t>(month - 1)];
+}
+
 /// Raises EConvertError "Invalid argument to date encode" unless year-month-day is a date of
 /// the years 1 to 9999.
 void CheckEncodeDate(int year, int month, int day);

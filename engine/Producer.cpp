@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "engine/Producer.h"
 
+#include "engine/CommandLanguage.h"
 #include "engine/Dates.h"
 #include "engine/RandomSource.h"
 #include "engine/RecordPlan.h"
-#include "engine/CommandLanguage.h"
 
 #include <sched.h>
 
@@ -13,6 +13,7 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -96,14 +97,30 @@ public:
         }
     }
 
+    /// Starts as many of the workers as the system lets it and shares the chunks among
+    /// those; returns their number, 0 when none could start.
+    unsigned Start(const TVxProducer::TThreadStarter& starter) {
+        FThreads.reserve(FWorkers);
+        for (unsigned w = 0; w < FWorkers; ++w) {
+            try {
+                FThreads.push_back(starter([this, w] { Work(w); }));
+            } catch (const std::system_error&) {
+                break;
+            }
+        }
+        {
+            const std::lock_guard lock(FMutex);
+            FWorkers = static_cast<unsigned>(FThreads.size());
+            FStarted = true;
+        }
+        FChanged.notify_all();
+        return FWorkers;
+    }
+
     /// Hands every chunk over in order, counting the records in delivered as they go (so
     /// that it is right when a failed record or the sink's own exception ends the run). A
     /// failed record is raised after the records before it.
     void Run(const TVxProducer::TSink& sink, std::uint64_t& delivered) {
-        FThreads.reserve(FWorkers);
-        for (unsigned w = 0; w < FWorkers; ++w) {
-            FThreads.emplace_back([this, w] { Work(w); });
-        }
         for (std::uint64_t c = 0; c < FChunks; ++c) {
             TSlot& slot = SlotOf(c);
             {
@@ -135,6 +152,14 @@ private:
     }
 
     void Work(unsigned worker) {
+        {
+            // The chunks are shared out among the workers that started, known only then.
+            std::unique_lock lock(FMutex);
+            FChanged.wait(lock, [&] { return FStarted || FStop; });
+            if (FStop) {
+                return;
+            }
+        }
         for (std::uint64_t c = worker; c < FChunks; c += FWorkers) {
             TSlot& slot = SlotOf(c);
             {
@@ -169,13 +194,14 @@ private:
     const std::uint64_t FCount;
     const std::uint64_t FChunkRecords;
     const std::uint64_t FRecordsPerPiece;
-    const unsigned FWorkers;
+    unsigned FWorkers;
     const std::uint64_t FChunks;
     std::vector<TSlot> FSlots;
     std::vector<std::thread> FThreads;
     std::mutex FMutex;
     std::condition_variable FChanged;
     bool FStop = false;
+    bool FStarted = false;
     std::uint64_t FConsumed = 0;
     std::uint64_t FFailed = UINT64_MAX;
 };
@@ -195,7 +221,16 @@ unsigned TVxProducer::UsableProcessors() {
 }
 
 TVxProducer::TVxProducer(const TVxRndParser& parser, bool toFile)
-    : FParser(parser), FToFile(toFile) {}
+    : FParser(parser), FToFile(toFile),
+      FThreadStarter([](std::function<void()> body) { return std::thread(std::move(body)); }) {}
+
+void TVxProducer::SetThreadStarter(TThreadStarter starter) {
+    FThreadStarter = std::move(starter);
+}
+
+void TVxProducer::SetOnFewerThreads(TFewerThreads notice) {
+    FOnFewerThreads = std::move(notice);
+}
 
 void TVxProducer::SetThreads(unsigned threads) {
     FThreads = threads;
@@ -212,6 +247,7 @@ void TVxProducer::SetBufferBytes(std::size_t bytes) {
 std::uint64_t TVxProducer::Run(std::uint32_t seed, std::uint64_t first, std::uint64_t count,
                                const TSink& sink) {
     const TVxRecordPlan plan(FParser, FToFile);
+    FThreadsStarted = 1;
     std::uint64_t delivered = 0;
     // Whatever way Run ends, Seed is the state after the last record handed over.
     std::uint64_t base = first;
@@ -234,7 +270,7 @@ std::uint64_t TVxProducer::Run(std::uint32_t seed, std::uint64_t first, std::uin
         return 0;
     }
     if (!plan.Compact()) {
-        delivered = RunInParts(plan, JumpAhead(seed, first * plan.Draws()), count, sink);
+        RunInParts(plan, JumpAhead(seed, first * plan.Draws()), count, sink, delivered);
         return delivered;
     }
 
@@ -253,40 +289,52 @@ std::uint64_t TVxProducer::Run(std::uint32_t seed, std::uint64_t first, std::uin
     const std::uint64_t chunks = (count + chunkRecords - 1) / chunkRecords;
     const unsigned threads = std::min(FThreads == 0 ? UsableProcessors() : FThreads, MaxWorkers);
     if (threads > 1 && chunks > 1) {
-        TParallelRun run(plan, seed, first, count, chunkRecords, FRecordsPerPiece,
-                         static_cast<unsigned>(std::min<std::uint64_t>(threads, chunks)));
-        run.Run(sink, delivered);
-        return delivered;
+        const auto wanted = static_cast<unsigned>(std::min<std::uint64_t>(threads, chunks));
+        TParallelRun run(plan, seed, first, count, chunkRecords, FRecordsPerPiece, wanted);
+        const unsigned started = run.Start(FThreadStarter);
+        // The bytes do not depend on the threads, so a run goes on with those that started,
+        // or on the calling thread alone.
+        FThreadsStarted = std::max(started, 1u);
+        if (started < wanted && FOnFewerThreads) {
+            FOnFewerThreads(wanted, started, FThreadsStarted);
+        }
+        if (started > 0) {
+            run.Run(sink, delivered);
+            return delivered;
+        }
     }
+    RunSerial(plan, JumpAhead(seed, first * plan.Draws()), count, chunkRecords, sink, delivered);
+    return delivered;
+}
 
+void TVxProducer::RunSerial(const TVxRecordPlan& plan, std::uint32_t state, std::uint64_t count,
+                            std::uint64_t chunkRecords, const TSink& sink,
+                            std::uint64_t& delivered) const {
     std::vector<char> buffer(static_cast<std::size_t>(
         std::min(chunkRecords, count) * plan.MaxRecordBytes() + TVxRecordPlan::WriteSlack));
     std::vector<std::size_t> marks;
-    std::uint32_t state = JumpAhead(seed, first * plan.Draws());
     for (std::uint64_t done = 0; done < count;) {
         marks.clear();
         const TVxRecordPlan::TWritten written = plan.WriteRecords(
             buffer.data(), std::min(chunkRecords, count - done), state, FRecordsPerPiece, marks);
         if (!Deliver(sink, buffer.data(), written.Bytes, written.Records, marks, FRecordsPerPiece,
                      delivered)) {
-            return delivered;
+            return;
         }
         if (written.Error) {
             std::rethrow_exception(written.Error);
         }
         done += written.Records;
     }
-    return delivered;
 }
 
-std::uint64_t TVxProducer::RunInParts(const TVxRecordPlan& plan, std::uint32_t state,
-                                      std::uint64_t count, const TSink& sink) {
+void TVxProducer::RunInParts(const TVxRecordPlan& plan, std::uint32_t state, std::uint64_t count,
+                             const TSink& sink, std::uint64_t& delivered) {
     std::vector<char> buffer(FBufferBytes);
     char* const begin = buffer.data();
     char* const end = begin + buffer.size();
     char* out = begin;
     TVxRecordPlan::TCursor cursor;
-    std::uint64_t delivered = 0;
     std::uint64_t done = 0;
     std::uint64_t whole = 0;
     std::size_t wholeSize = 0;
@@ -299,11 +347,20 @@ std::uint64_t TVxProducer::RunInParts(const TVxRecordPlan& plan, std::uint32_t s
         return sink(piece);
     };
     while (done < count) {
+        // A record may span several pieces, so whether its dates can be encoded is settled
+        // from its year draws before any of it is written: nothing of a failing record may
+        // reach the sink.
+        if (cursor.Op == 0 && cursor.Done == 0 && plan.FirstFailure(state, 1) == 0) {
+            if (whole > 0) {
+                flush();
+            }
+            CheckEncodeDate(0, 1, 1);
+        }
         bool complete = false;
         try {
             complete = plan.WritePart(cursor, out, end, state);
         } catch (...) {
-            // Nothing of the failing record that is still in the buffer is handed over.
+            // Nothing of the record that is still in the buffer is handed over.
             out = begin + wholeSize;
             if (whole > 0) {
                 flush();
@@ -315,14 +372,13 @@ std::uint64_t TVxProducer::RunInParts(const TVxRecordPlan& plan, std::uint32_t s
             ++whole;
             wholeSize = static_cast<std::size_t>(out - begin);
             if (done < count && (whole == FRecordsPerPiece || out == end) && !flush()) {
-                return delivered;
+                return;
             }
         } else if (!flush()) {
-            return delivered;
+            return;
         }
     }
     if (out != begin || whole > 0) {
         flush();
     }
-    return delivered;
 }

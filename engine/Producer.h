@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <thread>
 
 class TVxRndParser;
 class TVxRecordPlan;
@@ -29,6 +30,12 @@ public:
     /// Receives each piece in order, on the thread that called Run; false stops production
     /// after that piece.
     using TSink = std::function<bool(const TVxPiece&)>;
+    /// Starts a thread that runs body; raises std::system_error when the system has no
+    /// thread to give (a process limit, too little memory for its stack).
+    using TThreadStarter = std::function<std::thread(std::function<void()> body)>;
+    /// Told, on the calling thread before any record is handed over, that only started of
+    /// the wanted worker threads could start and that the run goes on running threads.
+    using TFewerThreads = std::function<void(unsigned wanted, unsigned started, unsigned running)>;
 
     /// The parser must outlive the producer and stay unchanged while it runs.
     TVxProducer(const TVxRndParser& parser, bool toFile);
@@ -43,6 +50,13 @@ public:
     /// Bytes of records in one buffer (default 1 MiB, at least one record always fits).
     /// Each thread fills a few buffers, so this sets the memory a run takes.
     void SetBufferBytes(std::size_t bytes);
+    /// How worker threads are started (std::thread unless tests make it fail).
+    void SetThreadStarter(TThreadStarter starter);
+    /// Called when a run cannot start all the threads it wants.
+    void SetOnFewerThreads(TFewerThreads notice);
+    /// The threads that produced the records of the last run: its workers that started,
+    /// or 1 when it ran on the calling thread.
+    unsigned ThreadsStarted() const { return FThreadsStarted; }
 
     /// Produces records first to first + count - 1 of the run whose record 0 starts at state
     /// seed, and hands them to sink. Returns the number of whole records handed over. An
@@ -60,14 +74,23 @@ public:
 
 private:
     /// Produces records too large to be held whole, in parts through one buffer on the
-    /// calling thread, from the state at the first one; returns the whole records handed
-    /// over. Pieces that end inside a record have a WholeSize short of their Size.
-    std::uint64_t RunInParts(const TVxRecordPlan& plan, std::uint32_t state, std::uint64_t count,
-                             const TSink& sink);
+    /// calling thread, from the state at the first one; counts the whole records handed
+    /// over in delivered as they go, so that it is right when a failure ends the run.
+    /// Pieces that end inside a record have a WholeSize short of their Size.
+    void RunInParts(const TVxRecordPlan& plan, std::uint32_t state, std::uint64_t count,
+                    const TSink& sink, std::uint64_t& delivered);
+
+    /// Produces compact records on the calling thread alone, chunkRecords at a time, from
+    /// the state at the first one; counts the records handed over in delivered.
+    void RunSerial(const TVxRecordPlan& plan, std::uint32_t state, std::uint64_t count,
+                   std::uint64_t chunkRecords, const TSink& sink, std::uint64_t& delivered) const;
 
     const TVxRndParser& FParser;
     bool FToFile;
     unsigned FThreads = 1;
     std::uint64_t FRecordsPerPiece = 0;
     std::size_t FBufferBytes = std::size_t{1} << 20;
+    TThreadStarter FThreadStarter;
+    TFewerThreads FOnFewerThreads;
+    unsigned FThreadsStarted = 1;
 };

@@ -37,21 +37,60 @@ struct TVxJump {
     std::uint32_t Multiplier = 1u;
     std::uint32_t Increment = 0u;
 
-    std::uint32_t operator()(std::uint32_t state) const { return state * Multiplier + Increment; }
+    constexpr std::uint32_t operator()(std::uint32_t state) const {
+        return state * Multiplier + Increment;
+    }
 };
 
 /// The map that takes a state n steps ahead, found in O(log n) steps by squaring. The
 /// generator's period is 2^32, so only n modulo 2^32 counts.
-TVxJump JumpOf(std::uint64_t steps);
+constexpr TVxJump JumpOf(std::uint64_t steps) {
+    // Square the one-step map for every bit of steps and compose the maps of the bits that
+    // are set; affine maps of the same kind commute, so the order does not matter.
+    TVxJump result;
+    TVxJump power{RandomMultiplier, RandomIncrement};
+    for (std::uint64_t n = steps & 0xFFFFFFFFu; n != 0; n >>= 1) {
+        if ((n & 1u) != 0) {
+            result = {result.Multiplier * power.Multiplier,
+                      result.Increment * power.Multiplier + power.Increment};
+        }
+        power = {power.Multiplier * power.Multiplier,
+                 power.Increment * power.Multiplier + power.Increment};
+    }
+    return result;
+}
 
 /// The state after n steps from state, without taking them one by one.
-inline std::uint32_t JumpAhead(std::uint32_t state, std::uint64_t steps) {
+constexpr std::uint32_t JumpAhead(std::uint32_t state, std::uint64_t steps) {
     return JumpOf(steps)(state);
 }
 
-class TVxRndParser;
-
-/// The draws one record of a parsed definition makes: the drawn count of each field, three
-/// per date, none for tabs, blanks, fixed strings, empty pools and counts below 1. Record i
-/// of a run (from 0) starts at the state i * DrawsPerRecord steps after the run's seed.
-std::uint64_t DrawsPerRecord(const TVxRndParser& parser);
+/// Writes count characters drawn from the bound characters at chars (bound at least 1), one
+/// draw each as DrawBelow on state, and returns the end. Four states are derived at a time
+/// from the same one, so that the multiplications do not wait for each other; the state is
+/// worked on in a local copy, which the stores through out cannot touch.
+inline char* WriteDrawnRun(char* out, const char* chars, std::uint32_t bound, std::uint64_t count,
+                           std::uint32_t& state) {
+    constexpr TVxJump jump1 = JumpOf(1);
+    constexpr TVxJump jump2 = JumpOf(2);
+    constexpr TVxJump jump3 = JumpOf(3);
+    constexpr TVxJump jump4 = JumpOf(4);
+    const std::uint64_t wide = bound;
+    std::uint32_t s = state;
+    std::uint64_t i = 0;
+    for (; count - i >= 4; i += 4) {
+        const std::uint32_t s1 = jump1(s);
+        const std::uint32_t s2 = jump2(s);
+        const std::uint32_t s3 = jump3(s);
+        s = jump4(s);
+        out[i] = chars[(s1 * wide) >> 32];
+        out[i + 1] = chars[(s2 * wide) >> 32];
+        out[i + 2] = chars[(s3 * wide) >> 32];
+        out[i + 3] = chars[(s * wide) >> 32];
+    }
+    for (; i < count; ++i) {
+        out[i] = chars[DrawBelow(s, bound)];
+    }
+    state = s;
+    return out + count;
+}

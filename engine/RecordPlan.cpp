@@ -1,19 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "engine/RecordPlan.h"
 
+#include "engine/CommandLanguage.h"
 #include "engine/Exceptions.h"
 #include "engine/RandomSource.h"
-#include "engine/CommandLanguage.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <limits>
-
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#define TABBIT_HAVE_AVX2_PATH 1
-#endif
 
 namespace {
 
@@ -27,15 +22,10 @@ constexpr std::uint64_t GroupLanes = 2048;
 /// A date range gets a table of its texts when it takes at most this many bytes (352 years
 /// of dates of up to 16 bytes). Building it costs about as much as writing its dates once.
 constexpr std::uint64_t MaxTableBytes = 2 << 20;
-/// The most lanes of a stretch that the vector writer draws as one stream and shuffles.
-constexpr std::size_t MaxShuffleLanes = 4096;
 /// Lanes read after the last one by the vector writer.
 constexpr std::size_t LanePadding = 16;
 /// A draw bound that no draw exceeds, for lanes whose pool has no break.
 constexpr std::uint32_t NoBreak = std::numeric_limits<std::int32_t>::max();
-
-constexpr std::string_view DigitPool = "0123456789";
-constexpr std::string_view HexPool = "0123456789ABCDEF";
 
 std::uint64_t SaturatingAdd(std::uint64_t a, std::uint64_t b) {
     const std::uint64_t sum = a + b;
@@ -69,194 +59,8 @@ bool ArithmeticLayout(const std::string& pool, std::uint32_t& first, std::uint32
     return true;
 }
 
-/// Writes count characters drawn from a pool, one draw each. Four states are derived at a
-/// time from the same one, so that the multiplications do not wait for each other.
-char* WriteDrawnRun(char* out, const char* chars, std::uint32_t bound, std::uint64_t count,
-                    std::uint32_t& state) {
-    static const TVxJump jump[5] = {JumpOf(0), JumpOf(1), JumpOf(2), JumpOf(3), JumpOf(4)};
-    std::uint32_t s = state;
-    std::uint64_t i = 0;
-    for (; count - i >= 4; i += 4) {
-        const std::uint32_t s1 = jump[1](s);
-        const std::uint32_t s2 = jump[2](s);
-        const std::uint32_t s3 = jump[3](s);
-        s = jump[4](s);
-        out[i] = chars[(static_cast<std::uint64_t>(s1) * bound) >> 32];
-        out[i + 1] = chars[(static_cast<std::uint64_t>(s2) * bound) >> 32];
-        out[i + 2] = chars[(static_cast<std::uint64_t>(s3) * bound) >> 32];
-        out[i + 3] = chars[(static_cast<std::uint64_t>(s) * bound) >> 32];
-    }
-    for (; i < count; ++i) {
-        out[i] = chars[DrawBelow(s, bound)];
-    }
-    state = s;
-    return out + count;
-}
-
-#ifdef TABBIT_HAVE_AVX2_PATH
-__attribute__((target("avx2"))) inline __m256i LoadLanes(std::size_t at,
-                                                         const std::vector<std::uint32_t>& v) {
-    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(v.data() + at));
-}
-
-/// Eight lanes at a time with AVX2: the lane states, their draws, and the characters either
-/// by the pools' arithmetic layout or gathered from the pool table. Writes a multiple of 8
-/// bytes, up to 7 past the lanes asked for.
-template <bool Arithmetic>
-__attribute__((target("avx2"))) char* WriteLanesAvx2(char* out, const TVxRecordPlan::TLanes& lanes,
-                                                     std::size_t first, std::size_t count,
-                                                     std::uint32_t state, const char* pools) {
-    const __m256i s = _mm256_set1_epi32(static_cast<int>(state));
-    const __m256i lowBytes =
-        _mm256_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 4, 8, 12,
-                         -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
-    for (std::size_t i = 0; i < count; i += 8) {
-        const __m256i bound = LoadLanes(first + i, lanes.Bound);
-        const __m256i st = _mm256_add_epi32(_mm256_mullo_epi32(LoadLanes(first + i, lanes.Mul), s),
-                                            LoadLanes(first + i, lanes.Add));
-        const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(st, bound), 32);
-        const __m256i odd =
-            _mm256_mul_epu32(_mm256_srli_epi64(st, 32), _mm256_srli_epi64(bound, 32));
-        const __m256i draw = _mm256_blend_epi32(even, odd, 0xAA);
-        __m256i chars;
-        if constexpr (Arithmetic) {
-            const __m256i above = _mm256_cmpgt_epi32(draw, LoadLanes(first + i, lanes.Break));
-            chars = _mm256_add_epi32(_mm256_add_epi32(LoadLanes(first + i, lanes.First), draw),
-                                     _mm256_and_si256(above, LoadLanes(first + i, lanes.Jump)));
-        } else {
-            chars = _mm256_i32gather_epi32(
-                reinterpret_cast<const int*>(pools),
-                _mm256_add_epi32(LoadLanes(first + i, lanes.Offset), draw), 1);
-        }
-        chars = _mm256_shuffle_epi8(chars, lowBytes);
-        const __m128i bytes =
-            _mm_unpacklo_epi32(_mm256_castsi256_si128(chars), _mm256_extracti128_si256(chars, 1));
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), bytes);
-    }
-    return out + count;
-}
-
-/// The constants of eight successive draws: the states of draws 1 to 8 from a state, and
-/// the step of eight draws.
-struct TEightDraws {
-    std::uint32_t Mul[8];
-    std::uint32_t Add[8];
-    /// The steps of 8, 16, 24 and 32 draws.
-    TVxJump Ahead[4];
-};
-
-const TEightDraws& EightDraws() {
-    static const TEightDraws draws = [] {
-        TEightDraws d{};
-        for (int i = 0; i < 8; ++i) {
-            const TVxJump jump = JumpOf(static_cast<std::uint64_t>(i) + 1);
-            d.Mul[i] = jump.Multiplier;
-            d.Add[i] = jump.Increment;
-        }
-        for (int k = 0; k < 4; ++k) {
-            d.Ahead[k] = JumpOf(8 * (static_cast<std::uint64_t>(k) + 1));
-        }
-        return d;
-    }();
-    return draws;
-}
-
-__attribute__((target("avx2"))) inline __m256i Load256(const void* p) {
-    return _mm256_loadu_si256(static_cast<const __m256i*>(p));
-}
-
-/// The draws of eight successive states below their bounds (at most 256); odd holds the
-/// bounds of the odd lanes moved to the even ones.
-__attribute__((target("avx2"))) inline __m256i DrawsOf(__m256i states, __m256i bound,
-                                                       __m256i oddBound) {
-    const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(states, bound), 32);
-    const __m256i odd = _mm256_mul_epu32(_mm256_srli_epi64(states, 32), oddBound);
-    return _mm256_blend_epi32(even, odd, 0xAA);
-}
-
-/// A stretch of lanes in two passes with AVX2: its characters drawn 32 at a time from
-/// successive states into a stream, then each 16-byte block of output shuffled together
-/// from the stream and the fixed bytes. Writes whole blocks, up to 15 bytes past count.
-/// With Uniform, every draw of the stretch has the pool of the first one.
-template <bool Uniform>
-__attribute__((target("avx2"))) char*
-WriteShuffledAvx2(char* out, const TVxRecordPlan::TShuffle& shuffle, std::size_t firstDraw,
-                  std::size_t firstBlock, std::size_t count, std::uint64_t draws,
-                  std::uint32_t state) {
-    alignas(32) std::uint8_t stream[MaxShuffleLanes + 32];
-    const TEightDraws& eight = EightDraws();
-    // The states of a round's four groups of eight come from its first group at once, so
-    // that only one multiply-add per round waits for the one before.
-    __m256i aheadMul[4];
-    __m256i aheadAdd[4];
-    for (int k = 0; k < 4; ++k) {
-        aheadMul[k] = _mm256_set1_epi32(static_cast<int>(eight.Ahead[k].Multiplier));
-        aheadAdd[k] = _mm256_set1_epi32(static_cast<int>(eight.Ahead[k].Increment));
-    }
-    __m256i states = _mm256_add_epi32(
-        _mm256_mullo_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(eight.Mul)),
-                           _mm256_set1_epi32(static_cast<int>(state))),
-        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(eight.Add)));
-    const std::uint32_t* bound = shuffle.Bound.data() + firstDraw;
-    const std::uint8_t* first = shuffle.First.data() + firstDraw;
-    const std::uint8_t* brk = shuffle.Break.data() + firstDraw;
-    const std::uint8_t* jump = shuffle.Jump.data() + firstDraw;
-    const __m256i uniformBound = _mm256_set1_epi32(static_cast<int>(bound[0]));
-    const __m256i uniformFirst = _mm256_set1_epi8(static_cast<char>(first[0]));
-    const __m256i uniformBreak = _mm256_set1_epi8(static_cast<char>(brk[0]));
-    const __m256i uniformJump = _mm256_set1_epi8(static_cast<char>(jump[0]));
-    const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
-    const __m256i zero = _mm256_setzero_si256();
-    for (std::size_t j = 0; j < draws; j += 32) {
-        __m256i drawn[4];
-        for (int k = 0; k < 4; ++k) {
-            const __m256i group =
-                k == 0 ? states
-                       : _mm256_add_epi32(_mm256_mullo_epi32(states, aheadMul[k - 1]),
-                                          aheadAdd[k - 1]);
-            const __m256i b = Uniform ? uniformBound : Load256(bound + j + 8 * k);
-            drawn[k] = DrawsOf(group, b, _mm256_srli_epi64(b, 32));
-        }
-        states = _mm256_add_epi32(_mm256_mullo_epi32(states, aheadMul[3]), aheadAdd[3]);
-        const __m256i bytes = _mm256_permutevar8x32_epi32(
-            _mm256_packus_epi16(_mm256_packus_epi32(drawn[0], drawn[1]),
-                                _mm256_packus_epi32(drawn[2], drawn[3])),
-            order);
-        // Within the break a draw is first + draw; above it the jump is added.
-        const __m256i within = _mm256_cmpeq_epi8(
-            _mm256_subs_epu8(bytes, Uniform ? uniformBreak : Load256(brk + j)), zero);
-        const __m256i chars =
-            _mm256_add_epi8(_mm256_add_epi8(Uniform ? uniformFirst : Load256(first + j), bytes),
-                            _mm256_andnot_si256(within, Uniform ? uniformJump : Load256(jump + j)));
-        _mm256_store_si256(reinterpret_cast<__m256i*>(stream + j), chars);
-    }
-    const std::uint32_t* blockDraw = shuffle.BlockDraw.data() + firstBlock;
-    const std::uint8_t* control = shuffle.Control.data() + firstBlock * 16;
-    const std::uint8_t* fixed = shuffle.Fixed.data() + firstBlock * 16;
-    for (std::size_t b = 0; b * 16 < count; ++b) {
-        const __m128i window =
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(stream + blockDraw[b]));
-        const __m128i placed = _mm_shuffle_epi8(
-            window, _mm_loadu_si128(reinterpret_cast<const __m128i*>(control + b * 16)));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + b * 16),
-                         _mm_or_si128(placed, _mm_loadu_si128(reinterpret_cast<const __m128i*>(
-                                                  fixed + b * 16))));
-    }
-    return out + count;
-}
-
-bool CpuHasAvx2() {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
-}
-#else
-bool CpuHasAvx2() {
-    return false;
-}
-#endif
-
 std::atomic<bool> ForcedPortable{false};
-const bool HasAvx2 = CpuHasAvx2();
+const bool HasAvx2 = VectorLanesAvailable();
 
 } // namespace
 
@@ -275,65 +79,7 @@ TVxRecordPlan::TVxRecordPlan(const TVxRndParser& parser, bool toFile) {
         FPools[static_cast<std::size_t>(code)] = static_cast<char>(code);
     }
     for (const TFieldDef& field : parser.Fields()) {
-        const std::uint64_t count = field.Size > 0 ? static_cast<std::uint64_t>(field.Size) : 0;
-        switch (field.TextType) {
-        case ttDate: {
-            const std::int32_t toYear = StrToInt(field.Str);
-            TOp op;
-            op.Kind = TOp::Date;
-            // A reversed range is drawn in order, as GetRecord does.
-            op.Low = std::min(field.Size, toYear);
-            op.Bound =
-                static_cast<std::uint32_t>(std::max<std::int64_t>(field.Size, toYear) - op.Low + 1);
-            op.DrawsBefore = FDraws;
-            FOps.push_back(std::move(op));
-            FDraws += 3;
-            hasDates = true;
-            break;
-        }
-        case ttTab:
-            AddFixed("\t", count);
-            break;
-        case ttBlank:
-            AddFixed(" ", count);
-            break;
-        case ttFixed:
-            AddFixed(field.Str, count);
-            break;
-        case ttRandomString:
-            if (field.Str.empty()) {
-                AddFixed(std::string(1, '\0'), count);
-            } else {
-                AddDrawn(field.Str, count);
-            }
-            break;
-        case ttNumeric:
-            AddDrawn(std::string(DigitPool), count);
-            break;
-        case ttHex:
-            AddDrawn(std::string(HexPool), count);
-            break;
-        case ttCapital:
-            AddDrawn(parser.Capitals(), count);
-            break;
-        case ttSmall:
-            AddDrawn(parser.Smalls(), count);
-            break;
-        case ttLetter:
-            AddDrawn(parser.Letters(), count);
-            break;
-        case ttLetterUser:
-            AddDrawn(parser.Letters() + parser.UserCharset(), count);
-            break;
-        case ttBinaryLow:
-            AddDrawn(parser.BinLow(), count);
-            break;
-        case ttBinary:
-            AddDrawn(parser.Binary(), count);
-            break;
-        default:
-            break;
-        }
+        hasDates = AddField(parser, field) || hasDates;
     }
     const std::uint8_t style = toFile ? parser.EndOfLine() : 2;
     if (style == 0) {
@@ -367,7 +113,47 @@ TVxRecordPlan::TVxRecordPlan(const TVxRndParser& parser, bool toFile) {
             }
         }
         BuildSteps();
+        FColumns = {FLanes.Mul.data(),         FLanes.Add.data(),       FLanes.Bound.data(),
+                    FLanes.Offset.data(),      FLanes.First.data(),     FLanes.Break.data(),
+                    FLanes.Jump.data(),        FPools.data(),           FShuffle.Bound.data(),
+                    FShuffle.First.data(),     FShuffle.Break.data(),   FShuffle.Jump.data(),
+                    FShuffle.BlockDraw.data(), FShuffle.Control.data(), FShuffle.Fixed.data()};
     }
+}
+
+bool TVxRecordPlan::AddField(const TVxRndParser& parser, const TFieldDef& field) {
+    const std::uint64_t count = field.Size > 0 ? static_cast<std::uint64_t>(field.Size) : 0;
+    const TTextTypeOpt& opt = OptOfTextType(field.TextType);
+    const std::string_view pool = parser.PoolOf(field);
+    switch (opt.Kind) {
+    case TFieldKind::Date: {
+        const std::int32_t toYear = StrToInt(field.Str);
+        TOp op;
+        op.Kind = TOp::Date;
+        // A reversed range is drawn in order, as GetRecord does.
+        op.Low = std::min(field.Size, toYear);
+        op.Bound =
+            static_cast<std::uint32_t>(std::max<std::int64_t>(field.Size, toYear) - op.Low + 1);
+        op.DrawsBefore = FDraws;
+        FOps.push_back(std::move(op));
+        FDraws += opt.DrawsPerRepetition;
+        return true;
+    }
+    case TFieldKind::Repeated:
+        AddFixed(std::string(pool), count);
+        break;
+    case TFieldKind::Drawn:
+        // An empty pool yields code 0 without a draw.
+        if (pool.empty()) {
+            AddFixed(std::string(1, '\0'), count);
+        } else {
+            AddDrawn(std::string(pool), count);
+        }
+        break;
+    case TFieldKind::None:
+        break;
+    }
+    return false;
 }
 
 void TVxRecordPlan::BuildDateTable(TOp& op) {
@@ -388,9 +174,7 @@ void TVxRecordPlan::BuildDateTable(TOp& op) {
     for (std::int64_t y = 0; y < years; ++y) {
         const int year = static_cast<int>(op.Low + y);
         for (int month = 1; month <= 12; ++month) {
-            const int days = month == 2 ? (IsLeap(year) ? 29 : 28)
-                             : month == 4 || month == 6 || month == 9 || month == 11 ? 30
-                                                                                     : 31;
+            const int days = DaysInMonth(year, month);
             table.Days[static_cast<std::size_t>(y * 12 + month - 1)] =
                 static_cast<std::uint8_t>(days);
             for (int day = 1; day <= days; ++day) {
@@ -642,15 +426,10 @@ char* TVxRecordPlan::WriteLanes(char* out, const TStep& step, std::size_t count,
 #ifdef TABBIT_HAVE_AVX2_PATH
     if (HasAvx2 && !ForcedPortable.load(std::memory_order_relaxed)) {
         if (step.Shuffle) {
-            return step.Uniform ? WriteShuffledAvx2<true>(out, FShuffle, step.FirstDraw,
-                                                          step.FirstBlock, count, draws, state)
-                                : WriteShuffledAvx2<false>(out, FShuffle, step.FirstDraw,
-                                                           step.FirstBlock, count, draws, state);
+            return WriteShuffledVector(out, FColumns, step.FirstDraw, step.FirstBlock, count, draws,
+                                       state, step.Uniform);
         }
-
-        return FLanes.Arithmetic
-                   ? WriteLanesAvx2<true>(out, FLanes, first, count, state, FPools.data())
-                   : WriteLanesAvx2<false>(out, FLanes, first, count, state, FPools.data());
+        return WriteLanesVector(out, FColumns, first, count, state, FLanes.Arithmetic);
     }
 #endif
     const std::uint32_t* mul = FLanes.Mul.data() + first;
@@ -673,11 +452,12 @@ inline std::size_t TableEntryOf(const std::uint8_t* days, std::uint32_t bound,
                                 std::uint32_t& state) {
     // The three states of a date, each straight from the first, so that none waits for
     // another: s(k) = M^k * s + (M^(k-1) + ... + 1) * c.
-    constexpr std::uint32_t M = RandomMultiplier;
-    constexpr std::uint32_t C = RandomIncrement;
-    const std::uint32_t s1 = state * M + C;
-    const std::uint32_t s2 = state * (M * M) + (M * C + C);
-    const std::uint32_t s3 = state * (M * M * M) + (M * M * C + M * C + C);
+    constexpr TVxJump jump1 = JumpOf(1);
+    constexpr TVxJump jump2 = JumpOf(2);
+    constexpr TVxJump jump3 = JumpOf(3);
+    const std::uint32_t s1 = jump1(state);
+    const std::uint32_t s2 = jump2(state);
+    const std::uint32_t s3 = jump3(state);
     state = s3;
     const std::size_t month =
         static_cast<std::size_t>(((static_cast<std::uint64_t>(s1) * bound) >> 32) * 12 +
@@ -701,12 +481,12 @@ const char* TVxRecordPlan::TableText(const TOp& op, std::uint32_t& state) const 
 
 void TVxRecordPlan::DrawDate(const TOp& op, std::uint32_t& state, int& year, int& month,
                              int& day) const {
-    static constexpr std::uint8_t daysOf[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    static const TVxJump jump2 = JumpOf(2);
-    static const TVxJump jump3 = JumpOf(3);
+    constexpr TVxJump jump1 = JumpOf(1);
+    constexpr TVxJump jump2 = JumpOf(2);
+    constexpr TVxJump jump3 = JumpOf(3);
     // The three states come from the first one at once, so that they need not wait for
     // each other.
-    const std::uint32_t s1 = state * RandomMultiplier + RandomIncrement;
+    const std::uint32_t s1 = jump1(state);
     const std::uint32_t s2 = jump2(state);
     const std::uint32_t s3 = jump3(state);
     state = s3;
@@ -714,10 +494,7 @@ void TVxRecordPlan::DrawDate(const TOp& op, std::uint32_t& state, int& year, int
     // The calendar takes the year as an unsigned 16-bit number.
     year = static_cast<std::uint16_t>(drawn);
     month = static_cast<int>((static_cast<std::uint64_t>(s2) * 12) >> 32) + 1;
-    std::uint32_t days = daysOf[month - 1];
-    if (month == 2 && IsLeap(year)) {
-        days = 29;
-    }
+    const auto days = static_cast<std::uint32_t>(DaysInMonth(year, month));
     day = static_cast<int>((static_cast<std::uint64_t>(s3) * days) >> 32) + 1;
     if (year < 1 || year > 9999) {
         CheckEncodeDate(year, month, day);
@@ -770,13 +547,6 @@ TVxRecordPlan::TWritten TVxRecordPlan::WriteRecords(char* out, std::uint64_t rec
                                                     std::uint32_t& state, std::uint64_t markEvery,
                                                     std::vector<std::size_t>& marks) const {
     TWritten written;
-    char* p = out;
-    std::uint32_t s = state;
-    const auto mark = [&](std::uint64_t done, char* end) {
-        if (markEvery != 0 && done % markEvery == 0) {
-            marks.push_back(static_cast<std::size_t>(end - out));
-        }
-    };
     if (FSteps.empty()) {
         // Records without a byte: nothing to write and nothing drawn.
         for (std::uint64_t done = markEvery; markEvery != 0 && done <= records; done += markEvery) {
@@ -784,125 +554,149 @@ TVxRecordPlan::TWritten TVxRecordPlan::WriteRecords(char* out, std::uint64_t rec
         }
         written.Records = records;
     } else if (FGrouped) {
-        // Fixed-width records, laid out in groups; a last, smaller group takes the first
-        // lanes of a whole one. Dates are filled into their places afterwards; one that
-        // cannot be encoded ends the writing before its record.
-        const TStep& step = FSteps.front();
-        const std::size_t width = static_cast<std::size_t>(FMaxRecordBytes);
-        const std::size_t dateWidth = FDateFormat ? FDateFormat->MaxWidth() : 0;
-        std::vector<char> date(dateWidth);
-        // When every date has a table and a width of 8 to 16, the dates' places, tables and
-        // jumps are copied into one plain array: the loop that fills them then reads nothing
-        // that its stores into the output could change, and runs a quarter faster.
-        struct TTabledDate {
-            std::uint64_t Record;
-            std::size_t Lane;
-            const char* Texts;
-            const std::uint8_t* Days;
-            std::size_t Stride;
-            std::uint32_t Bound;
-            TVxJump Jump;
-        };
-        std::vector<TTabledDate> tabled;
-        if (dateWidth >= 8 && dateWidth <= 16 &&
-            std::all_of(FGroupDates.begin(), FGroupDates.end(),
-                        [&](const TGroupDate& place) { return FOps[place.Op].Table >= 0; })) {
-            for (const TGroupDate& place : FGroupDates) {
-                const TOp& op = FOps[place.Op];
-                const TDateTable& table = FDateTables[static_cast<std::size_t>(op.Table)];
-                tabled.push_back({place.Record, place.Lane, table.Texts.data(), table.Days.data(),
-                                  table.Stride, op.Bound, place.Jump});
-            }
-        }
-        while (written.Records < records) {
-            std::uint64_t n = std::min(FGroup, records - written.Records);
-            char* const start = p;
-            WriteLanes(p, step, static_cast<std::size_t>(n) * width, n * FDraws, s);
-            for (const TTabledDate& d : tabled) {
-                if (d.Record >= n) {
-                    break;
-                }
-                std::uint32_t t = d.Jump(s);
-                const char* const text = d.Texts + TableEntryOf(d.Days, d.Bound, t) * d.Stride;
-                // Two overlapping words through locals copy the date without a call.
-                std::uint64_t head;
-                std::uint64_t tail;
-                std::memcpy(&head, text, 8);
-                std::memcpy(&tail, text + dateWidth - 8, 8);
-                std::memcpy(start + d.Lane, &head, 8);
-                std::memcpy(start + d.Lane + dateWidth - 8, &tail, 8);
-            }
-            for (const TGroupDate& place : FGroupDates) {
-                if (place.Record >= n || !tabled.empty()) {
-                    break;
-                }
-                std::uint32_t t = place.Jump(s);
-                const TOp& op = FOps[place.Op];
-                try {
-                    // A table's lookup is called directly, so that it is inlined into this loop.
-                    const char* const text =
-                        op.Table >= 0 ? TableText(op, t) : DateText(op, t, date.data());
-                    char* const to = start + place.Lane;
-                    // Two overlapping words copy the usual widths without a call.
-                    if (dateWidth >= 8 && dateWidth <= 16) {
-                        std::memcpy(to, text, 8);
-                        std::memcpy(to + dateWidth - 8, text + dateWidth - 8, 8);
-                    } else {
-                        std::memcpy(to, text, dateWidth);
-                    }
-                } catch (...) {
-                    written.Error = std::current_exception();
-                    n = place.Record;
-                    break;
-                }
-            }
-            p = start + n * width;
-            s = n == FGroup ? s * step.JumpMul + step.JumpAdd : JumpAhead(s, n * FDraws);
-            // Only the multiples of markEvery are visited: a loop over every record of the
-            // group would cost as much as writing it.
-            if (markEvery != 0) {
-                for (std::uint64_t done = (written.Records / markEvery + 1) * markEvery;
-                     done <= written.Records + n; done += markEvery) {
-                    marks.push_back(
-                        static_cast<std::size_t>(start + (done - written.Records) * width - out));
-                }
-            }
-            written.Records += n;
-            if (written.Error) {
-                break;
-            }
-        }
+        WriteGrouped(out, records, state, markEvery, marks, written);
     } else {
+        WriteEach(out, records, state, markEvery, marks, written);
+    }
+    return written;
+}
+
+std::vector<TVxRecordPlan::TTabledDate> TVxRecordPlan::TabledDates() const {
+    // When every date has a table and a width of 8 to 16, the dates' places, tables and
+    // jumps are copied into one plain array: the loop that fills them then reads nothing
+    // that its stores into the output could change, and runs a quarter faster.
+    std::vector<TTabledDate> tabled;
+    const std::size_t dateWidth = FDateFormat ? FDateFormat->MaxWidth() : 0;
+    if (dateWidth >= 8 && dateWidth <= 16 &&
+        std::all_of(FGroupDates.begin(), FGroupDates.end(),
+                    [&](const TGroupDate& place) { return FOps[place.Op].Table >= 0; })) {
+        for (const TGroupDate& place : FGroupDates) {
+            const TOp& op = FOps[place.Op];
+            const TDateTable& table = FDateTables[static_cast<std::size_t>(op.Table)];
+            tabled.push_back({place.Record, place.Lane, table.Texts.data(), table.Days.data(),
+                              table.Stride, op.Bound, place.Jump});
+        }
+    }
+    return tabled;
+}
+
+std::uint64_t TVxRecordPlan::FillGroupDates(char* start, std::uint64_t n, std::uint32_t s,
+                                            char* scratch, TWritten& written) const {
+    const std::size_t dateWidth = FDateFormat ? FDateFormat->MaxWidth() : 0;
+    for (const TGroupDate& place : FGroupDates) {
+        if (place.Record >= n) {
+            break;
+        }
+        std::uint32_t t = place.Jump(s);
+        const TOp& op = FOps[place.Op];
         try {
-            for (; written.Records < records;) {
-                std::uint32_t t = s;
-                char* q = p;
-                for (const TStep& step : FSteps) {
-                    switch (step.Kind) {
-                    case TStep::Lanes:
-                        q = WriteLanes(q, step, step.Count, step.Draws, t);
-                        t = t * step.JumpMul + step.JumpAdd;
-                        break;
-                    case TStep::Date:
-                        q = WriteDate(FOps[step.First], q, t);
-                        break;
-                    case TStep::Large:
-                        q = WriteLarge(FOps[step.First], q, t);
-                        break;
-                    }
-                }
-                p = q;
-                s = t;
-                ++written.Records;
-                mark(written.Records, p);
+            // A table's lookup is called directly, so that it is inlined into this loop.
+            const char* const text = op.Table >= 0 ? TableText(op, t) : DateText(op, t, scratch);
+            char* const to = start + place.Lane;
+            // Two overlapping words copy the usual widths without a call.
+            if (dateWidth >= 8 && dateWidth <= 16) {
+                std::memcpy(to, text, 8);
+                std::memcpy(to + dateWidth - 8, text + dateWidth - 8, 8);
+            } else {
+                std::memcpy(to, text, dateWidth);
             }
         } catch (...) {
             written.Error = std::current_exception();
+            return place.Record;
+        }
+    }
+    return n;
+}
+
+void TVxRecordPlan::WriteGrouped(char* out, std::uint64_t records, std::uint32_t& state,
+                                 std::uint64_t markEvery, std::vector<std::size_t>& marks,
+                                 TWritten& written) const {
+    // Fixed-width records, laid out in groups; a last, smaller group takes the first lanes
+    // of a whole one. Dates are filled into their places afterwards; one that cannot be
+    // encoded ends the writing before its record.
+    const TStep& step = FSteps.front();
+    const std::size_t width = static_cast<std::size_t>(FMaxRecordBytes);
+    const std::size_t dateWidth = FDateFormat ? FDateFormat->MaxWidth() : 0;
+    std::vector<char> date(dateWidth);
+    const std::vector<TTabledDate> tabled = TabledDates();
+    char* p = out;
+    std::uint32_t s = state;
+    while (written.Records < records) {
+        std::uint64_t n = std::min(FGroup, records - written.Records);
+        char* const start = p;
+        WriteLanes(p, step, static_cast<std::size_t>(n) * width, n * FDraws, s);
+        for (const TTabledDate& d : tabled) {
+            if (d.Record >= n) {
+                break;
+            }
+            std::uint32_t t = d.Jump(s);
+            const char* const text = d.Texts + TableEntryOf(d.Days, d.Bound, t) * d.Stride;
+            // Two overlapping words through locals copy the date without a call.
+            std::uint64_t head;
+            std::uint64_t tail;
+            std::memcpy(&head, text, 8);
+            std::memcpy(&tail, text + dateWidth - 8, 8);
+            std::memcpy(start + d.Lane, &head, 8);
+            std::memcpy(start + d.Lane + dateWidth - 8, &tail, 8);
+        }
+        if (tabled.empty()) {
+            n = FillGroupDates(start, n, s, date.data(), written);
+        }
+        p = start + n * width;
+        s = n == FGroup ? s * step.JumpMul + step.JumpAdd : JumpAhead(s, n * FDraws);
+        // Only the multiples of markEvery are visited: a loop over every record of the
+        // group would cost as much as writing it.
+        if (markEvery != 0) {
+            for (std::uint64_t done = (written.Records / markEvery + 1) * markEvery;
+                 done <= written.Records + n; done += markEvery) {
+                marks.push_back(
+                    static_cast<std::size_t>(start + (done - written.Records) * width - out));
+            }
+        }
+        written.Records += n;
+        if (written.Error) {
+            break;
         }
     }
     written.Bytes = static_cast<std::size_t>(p - out);
     state = s;
-    return written;
+}
+
+void TVxRecordPlan::WriteEach(char* out, std::uint64_t records, std::uint32_t& state,
+                              std::uint64_t markEvery, std::vector<std::size_t>& marks,
+                              TWritten& written) const {
+    char* p = out;
+    std::uint32_t s = state;
+    try {
+        while (written.Records < records) {
+            std::uint32_t t = s;
+            char* q = p;
+            for (const TStep& step : FSteps) {
+                switch (step.Kind) {
+                case TStep::Lanes:
+                    q = WriteLanes(q, step, step.Count, step.Draws, t);
+                    t = t * step.JumpMul + step.JumpAdd;
+                    break;
+                case TStep::Date:
+                    q = WriteDate(FOps[step.First], q, t);
+                    break;
+                case TStep::Large:
+                    q = WriteLarge(FOps[step.First], q, t);
+                    break;
+                }
+            }
+            p = q;
+            s = t;
+            ++written.Records;
+            if (markEvery != 0 && written.Records % markEvery == 0) {
+                marks.push_back(static_cast<std::size_t>(p - out));
+            }
+        }
+    } catch (...) {
+        written.Error = std::current_exception();
+    }
+    written.Bytes = static_cast<std::size_t>(p - out);
+    state = s;
 }
 
 bool TVxRecordPlan::WritePart(TCursor& cursor, char*& out, char* end, std::uint32_t& state) const {

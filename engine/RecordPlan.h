@@ -3,6 +3,7 @@
 
 #include "engine/Dates.h"
 #include "engine/RandomSource.h"
+#include "engine/VectorLanes.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include <vector>
 
 class TVxRndParser;
+struct TFieldDef;
 
 /// A parsed record definition compiled once for producing many records straight into large
 /// buffers. It gives byte for byte the records of TVxRndParser::GetRecord from the same
@@ -155,6 +157,8 @@ private:
         std::size_t FirstBlock = 0;
     };
 
+    /// Adds the ops of one field, as its type's row says; true for a date.
+    bool AddField(const TVxRndParser& parser, const TFieldDef& field);
     void AddFixed(const std::string& text, std::uint64_t count);
     void AddDrawn(const std::string& pool, std::uint64_t count);
     void BuildSteps();
@@ -201,6 +205,8 @@ private:
     bool FCompact = true;
     TLanes FLanes;
     TShuffle FShuffle;
+    /// FLanes, FShuffle and FPools as the vector writers read them; set once built.
+    TVxLaneColumns FColumns;
     /// The steps of one record; for fixed-width records the steps of FGroup records at once.
     std::vector<TStep> FSteps;
     /// Whether FSteps is one stretch of lanes for FGroup fixed-width records.
@@ -215,4 +221,28 @@ private:
         TVxJump Jump;
     };
     std::vector<TGroupDate> FGroupDates;
+
+    /// A date of a group whose table and jump are copied out of the plan, for the fast fill.
+    struct TTabledDate {
+        std::uint64_t Record;
+        std::size_t Lane;
+        const char* Texts;
+        const std::uint8_t* Days;
+        std::size_t Stride;
+        std::uint32_t Bound;
+        TVxJump Jump;
+    };
+    /// The dates of a group for the fast fill, or none when some date cannot take it.
+    std::vector<TTabledDate> TabledDates() const;
+    /// Fills the dates of the first n records of a group at start (its state s) one by one;
+    /// returns the records before the first date that cannot be encoded, whose exception
+    /// goes into written, or n.
+    std::uint64_t FillGroupDates(char* start, std::uint64_t n, std::uint32_t s, char* scratch,
+                                 TWritten& written) const;
+    /// WriteRecords for grouped fixed-width records, and for records written step by step.
+    void WriteGrouped(char* out, std::uint64_t records, std::uint32_t& state,
+                      std::uint64_t markEvery, std::vector<std::size_t>& marks,
+                      TWritten& written) const;
+    void WriteEach(char* out, std::uint64_t records, std::uint32_t& state, std::uint64_t markEvery,
+                   std::vector<std::size_t>& marks, TWritten& written) const;
 };

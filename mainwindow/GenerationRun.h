@@ -92,7 +92,7 @@ private:
     void ShowProgress();
     void Finish();
 
-    const TVxRndParser FParser;
+    TVxRndParser FParser;
     const std::unique_ptr<TOutFile> FFile;
     const std::string FFileName;
     const std::uint64_t FCount;

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "engine/Exceptions.h"
-#include "engine/Dates.h"
-#include "engine/RandomSource.h"
 #include "engine/CommandLanguage.h"
+#include "engine/Dates.h"
+#include "engine/Exceptions.h"
+#include "engine/RandomSource.h"
 
 #include <cstdint>
 #include <optional>
@@ -74,7 +74,7 @@ struct TRecords {
 };
 
 /// Records first to first + count - 1 of the run from seed, by GetRecord one at a time.
-inline TRecords GetRecords(const TVxRndParser& parser, bool toFile, std::uint32_t seed,
+inline TRecords GetRecords(TVxRndParser& parser, bool toFile, std::uint32_t seed,
                            std::uint64_t first, std::uint64_t count) {
     TRecords records;
     Seed = seed;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "engine/Exceptions.h"
-#include "engine/Dates.h"
 #include "engine/CommandLanguage.h"
+#include "engine/Dates.h"
+#include "engine/Exceptions.h"
 
 #include <gtest/gtest.h>
 

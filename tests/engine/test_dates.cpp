@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "engine/Exceptions.h"
 #include "engine/Dates.h"
+#include "engine/Exceptions.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "engine/Exceptions.h"
-#include "engine/Dates.h"
-#include "engine/RandomSource.h"
 #include "engine/CommandLanguage.h"
+#include "engine/Dates.h"
+#include "engine/Exceptions.h"
+#include "engine/RandomSource.h"
 
 #include <gtest/gtest.h>
 

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <system_error>
+#include <thread>
 #include <tuple>
 
 namespace {
@@ -260,6 +262,80 @@ TEST_F(ProducerRunTest, LargeRecordsAcrossPiecesKeepTheirBoundaries) {
     EXPECT_EQ(records, 4u);
     EXPECT_TRUE(bytes == expected.Bytes);
     EXPECT_EQ(Seed, expected.SeedAfter);
+}
+
+// A record longer than a buffer that fails on its date: the sink sees exactly the good
+// records before it, however the run is cut into pieces and threads, and not one byte of
+// the failing record, whose first pieces would otherwise have gone out before its date.
+TEST_F(ProducerRunTest, FailingRecordLongerThanABufferHandsOverNothingOfIt) {
+    SystemDateFormat = "yyyy";
+    FParser.Parse("/B=70000 /Y=9999,10000 /E=U");
+    const TRecords expected = GetRecords(FParser, true, 2, 0, 6);
+    ASSERT_TRUE(expected.Error.has_value());
+    ASSERT_GT(expected.Count, 0u);
+    for (const unsigned threads : {1u, 2u, 4u}) {
+        for (const std::size_t bufferBytes :
+             {std::size_t{1000}, std::size_t{65536}, std::size_t{100000}, std::size_t{1} << 20}) {
+            for (const std::uint64_t perPiece : {0u, 1u}) {
+                SCOPED_TRACE(testing::Message() << "threads " << threads << ", buffer "
+                                                << bufferBytes << ", per piece " << perPiece);
+                TVxProducer producer(FParser, true);
+                producer.SetThreads(threads);
+                producer.SetBufferBytes(bufferBytes);
+                producer.SetRecordsPerPiece(perPiece);
+                std::string handed;
+                std::uint64_t records = 0;
+                const auto sink = [&](const TVxPiece& piece) {
+                    handed.append(piece.Data, piece.Size);
+                    records += piece.Records;
+                    return true;
+                };
+                Seed = 0;
+                EXPECT_THROW(producer.Run(2, 0, 6, sink), EConvertError);
+                EXPECT_EQ(records, expected.Count);
+                EXPECT_EQ(handed.size(), expected.Bytes.size());
+                EXPECT_TRUE(handed == expected.Bytes);
+                EXPECT_EQ(Seed, expected.SeedAfter);
+            }
+        }
+    }
+}
+
+// When the system gives fewer threads than asked for, the run goes on with those that
+// started, or on the calling thread, with the same bytes, and says so once.
+TEST_F(ProducerRunTest, RunsOnTheThreadsThatCouldStart) {
+    SystemDateFormat = "yyyy-mm-dd";
+    FParser.Parse("/N=5 /Y=1900,2100 /F=1,#59 /E=U");
+    const TRecords expected = GetRecords(FParser, true, TestSeed, 0, 3000);
+    for (const unsigned allowed : {0u, 1u, 2u, 3u}) {
+        SCOPED_TRACE(testing::Message() << allowed << " threads allowed");
+        TVxProducer producer(FParser, true);
+        producer.SetThreads(3);
+        producer.SetBufferBytes(1000);
+        unsigned starts = 0;
+        producer.SetThreadStarter([&](std::function<void()> body) {
+            if (++starts > allowed) {
+                throw std::system_error(
+                    std::make_error_code(std::errc::resource_unavailable_try_again));
+            }
+            return std::thread(std::move(body));
+        });
+        std::vector<std::tuple<unsigned, unsigned, unsigned>> notices;
+        producer.SetOnFewerThreads([&](unsigned wanted, unsigned started, unsigned running) {
+            notices.emplace_back(wanted, started, running);
+        });
+        const TRun run = Produce(producer, TestSeed, 0, 3000, 0);
+        EXPECT_TRUE(run.Bytes == expected.Bytes);
+        EXPECT_EQ(run.Returned, 3000u);
+        EXPECT_EQ(run.SeedAfter, expected.SeedAfter);
+        EXPECT_EQ(producer.ThreadsStarted(), std::max(allowed, 1u));
+        if (allowed < 3) {
+            ASSERT_EQ(notices.size(), 1u);
+            EXPECT_EQ(notices[0], std::make_tuple(3u, allowed, std::max(allowed, 1u)));
+        } else {
+            EXPECT_TRUE(notices.empty());
+        }
+    }
 }
 
 TEST(ProducerProcessorsTest, AtLeastOne) {

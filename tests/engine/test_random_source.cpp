@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "engine/RandomSource.h"
 
-#include "engine/Dates.h"
 #include "engine/CommandLanguage.h"
+#include "engine/Dates.h"
 
 #include <gtest/gtest.h>
 
@@ -116,7 +116,7 @@ TEST(JumpAheadTest, PeriodIsTwoToTheThirtyTwo) {
 
 /// The steps a record of definition takes from seed, found by stepping until the state
 /// that GetRecord leaves is reached.
-std::uint64_t MeasuredDraws(const TVxRndParser& parser, std::uint32_t seed) {
+std::uint64_t MeasuredDraws(TVxRndParser& parser, std::uint32_t seed) {
     Seed = seed;
     std::string line;
     parser.GetRecord(true, line);

@@ -15,9 +15,9 @@
 //   format gives more than the longest name or number, or the output of a nested format;
 // - a format without format characters, quotes or separators is copied unchanged.
 
-#include "engine/Exceptions.h"
-#include "engine/Dates.h"
 #include "engine/CommandLanguage.h"
+#include "engine/Dates.h"
+#include "engine/Exceptions.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 #include <algorithm>
@@ -30,10 +30,10 @@
 namespace {
 
 bool IsCalendarDate(int year, int month, int day) {
-    static constexpr int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1)
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) {
         return false;
-    return day <= days[month - 1] + (month == 2 && IsLeap(year) ? 1 : 0);
+    }
+    return day <= DaysInMonth(year, month);
 }
 
 /// The longest text that one format character can give at nesting depth 0: a name, a

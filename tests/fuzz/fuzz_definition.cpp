@@ -16,12 +16,12 @@
 //   one and on several threads, with the vector writer and the portable one, and stops at
 //   the same failure with the same Seed afterwards.
 
-#include "engine/Exceptions.h"
+#include "engine/CommandLanguage.h"
 #include "engine/Dates.h"
+#include "engine/Exceptions.h"
 #include "engine/Producer.h"
 #include "engine/RandomSource.h"
 #include "engine/RecordPlan.h"
-#include "engine/CommandLanguage.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 #include <algorithm>
@@ -96,7 +96,7 @@ struct TReference {
     std::optional<std::string> Error;
 };
 
-TReference ReferenceRecord(const TVxRndParser& parser, bool toFile) {
+TReference ReferenceRecord(TVxRndParser& parser, bool toFile) {
     TReference result;
     try {
         for (const TFieldDef& field : parser.Fields()) {
@@ -161,7 +161,7 @@ TReference ReferenceRecord(const TVxRndParser& parser, bool toFile) {
     return result;
 }
 
-void CheckRecords(const TVxRndParser& parser, std::uint32_t seed) {
+void CheckRecords(TVxRndParser& parser, std::uint32_t seed) {
     Seed = seed;
     const std::int32_t records = std::clamp(parser.RecordCount(), 1, MaxRecords);
     std::string gathered = "prefix";
@@ -206,7 +206,7 @@ void CheckRecords(const TVxRndParser& parser, std::uint32_t seed) {
 
 /// The producer against GetRecord on records first to first + count - 1 of the run from
 /// seed. A record before first that fails makes the whole stretch fail.
-void CheckProducer(const TVxRndParser& parser, std::uint32_t seed) {
+void CheckProducer(TVxRndParser& parser, std::uint32_t seed) {
     const std::uint64_t first = seed % 4;
     const std::uint64_t count = std::clamp<std::int64_t>(parser.RecordCount(), 1, MaxRecords);
     std::string expected;

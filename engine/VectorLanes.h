@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#if defined(__x86_64__) || defined(__i386__)
+#define TABBIT_HAVE_AVX2_PATH 1
+#endif
+
+// The writers of lanes for wide vector instructions (AVX2), kept apart from the record
+// plan that lays the lanes out, so that the code for one instruction set sits in one place.
+
+/// The most lanes of a stretch that the vector writer draws as one stream and shuffles.
+constexpr std::size_t MaxShuffleLanes = 4096;
+
+/// The record plan's columns as the vector writers read them, each from its first entry.
+/// Per lane: the multiplier and increment from the stretch's state to the lane's draw, the
+/// draw's bound, the pool's offset in Pools and the pool's arithmetic layout. Per draw of a
+/// shuffled stretch: its bound and layout as bytes; per 16-byte block: the draw it starts
+/// from, where each byte comes from, and the fixed bytes.
+struct TVxLaneColumns {
+    const std::uint32_t* Mul = nullptr;
+    const std::uint32_t* Add = nullptr;
+    const std::uint32_t* Bound = nullptr;
+    const std::uint32_t* Offset = nullptr;
+    const std::uint32_t* First = nullptr;
+    const std::uint32_t* Break = nullptr;
+    const std::uint32_t* Jump = nullptr;
+    const char* Pools = nullptr;
+    const std::uint32_t* DrawBound = nullptr;
+    const std::uint8_t* DrawFirst = nullptr;
+    const std::uint8_t* DrawBreak = nullptr;
+    const std::uint8_t* DrawJump = nullptr;
+    const std::uint32_t* BlockDraw = nullptr;
+    const std::uint8_t* Control = nullptr;
+    const std::uint8_t* Fixed = nullptr;
+};
+
+/// Whether this processor runs the vector writers.
+bool VectorLanesAvailable();
+
+#ifdef TABBIT_HAVE_AVX2_PATH
+/// The lanes first to first + count - 1 from the stretch's state, eight at a time, their
+/// characters by the pools' arithmetic layout or gathered from the pools. Writes a multiple
+/// of 8 bytes, up to 7 past the lanes asked for.
+char* WriteLanesVector(char* out, const TVxLaneColumns& columns, std::size_t first,
+                       std::size_t count, std::uint32_t state, bool arithmetic);
+/// A shuffled stretch in two passes: its draws 32 at a time into a stream, then each
+/// 16-byte block shuffled together from the stream and the fixed bytes. Writes whole
+/// blocks, up to 15 bytes past count. With uniform, every draw has the first one's pool.
+char* WriteShuffledVector(char* out, const TVxLaneColumns& columns, std::size_t firstDraw,
+                          std::size_t firstBlock, std::size_t count, std::uint64_t draws,
+                          std::uint32_t state, bool uniform);
+#endif
