@@ -9,6 +9,7 @@
 #include "widgets/ApplicationTitle.h"
 #include "dialogs/MessageDialog.h"
 #include "widgets/NumberEdit.h"
+#include "widgets/BoundRadioButton.h"
 #include "engine/Exceptions.h"
 #include "engine/Dates.h"
 #include "engine/Producer.h"

@@ -4,6 +4,7 @@
 
 #include "widgets/ModalResult.h"
 #include "widgets/Modal.h"
+#include "widgets/BoundRadioButton.h"
 #include "widgets/NumberEdit.h"
 #include "engine/Exceptions.h"
 #include "engine/Dates.h"
