@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "dialogs/AboutBox.h"
 
-#include "widgets/ModalResult.h"
-#include "widgets/FormScale.h"
-#include "widgets/LinkLabel.h"
-#include "widgets/ApplicationTitle.h"
 #include "dialogs/MessageDialog.h"
 #include "platform/Latin1.h"
+#include "widgets/ApplicationTitle.h"
+#include "widgets/AutoSizeLabels.h"
+#include "widgets/FormScale.h"
+#include "widgets/LinkLabel.h"
+#include "widgets/ModalResult.h"
 
 #include <QDateTime>
 #include <QFile>
