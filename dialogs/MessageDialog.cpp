@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "dialogs/MessageDialog.h"
 
-#include "widgets/ErrorDisplay.h"
-#include "widgets/Modal.h"
-#include "widgets/ApplicationTitle.h"
 #include "platform/HelpViewer.h"
 #include "platform/Latin1.h"
+#include "widgets/ApplicationTitle.h"
+#include "widgets/ErrorDisplay.h"
+#include "widgets/Modal.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -82,8 +82,9 @@ void TMessageForm::reject() {
 
 void TMessageForm::keyPressEvent(QKeyEvent* event) {
     if (event->matches(QKeySequence::Cancel)) {
-        if (FCancelButton)
+        if (FCancelButton) {
             FCancelButton->click();
+        }
         event->accept();
         return;
     }
@@ -137,9 +138,11 @@ TMessageForm* CreateMessageDialogEx(const std::string& msg, TDialogKind kind,
     }
 
     int buttonCount = 0;
-    for (std::size_t b = 0; b < ButtonTable.size(); ++b)
-        if (buttons.Contains(static_cast<TDialogButton>(b)))
+    for (std::size_t b = 0; b < ButtonTable.size(); ++b) {
+        if (buttons.Contains(static_cast<TDialogButton>(b))) {
             ++buttonCount;
+        }
+    }
     const int buttonGroupWidth =
         buttonCount == 0 ? 0 : buttonCount * buttonWidth + (buttonCount - 1) * buttonSpacing;
 
@@ -175,8 +178,9 @@ TMessageForm* CreateMessageDialogEx(const std::string& msg, TDialogKind kind,
     QPushButton* okPush = nullptr;
     for (std::size_t b = 0; b < ButtonTable.size(); ++b) {
         const auto button = static_cast<TDialogButton>(b);
-        if (!buttons.Contains(button))
+        if (!buttons.Contains(button)) {
             continue;
+        }
         const TButtonRow& row = ButtonTable[b];
         auto* push = new QPushButton(row.Caption, form.get());
         push->setObjectName(row.Name);
@@ -191,10 +195,12 @@ TMessageForm* CreateMessageDialogEx(const std::string& msg, TDialogKind kind,
             QObject::connect(push, &QPushButton::clicked, dialog,
                              [dialog, result] { dialog->done(result); });
         }
-        if (button == defaultButton)
+        if (button == defaultButton) {
             defaultPush = push;
-        if (button == dbOK)
+        }
+        if (button == dbOK) {
             okPush = push;
+        }
         x += buttonWidth + buttonSpacing;
     }
 
@@ -221,8 +227,9 @@ int ConfirmYesNo(const std::string& msg) {
 }
 
 void CenterOnScreen(QWidget* form) {
-    if (!form)
+    if (!form) {
         return;
+    }
     const QRect screen = PrimaryScreen();
     const QSize outer = form->frameGeometry().size();
     form->move(screen.x() + (screen.width() - outer.width()) / 2,
@@ -230,8 +237,9 @@ void CenterOnScreen(QWidget* form) {
 }
 
 void CenterOverActiveForm(QWidget* form) {
-    if (!form)
+    if (!form) {
         return;
+    }
     QWidget* active = QApplication::activeWindow();
     if (!active) {
         CenterOnScreen(form);
@@ -242,10 +250,12 @@ void CenterOverActiveForm(QWidget* form) {
     const QSize outer = form->frameGeometry().size();
     int x = a.x() + a.width() / 2 - outer.width() / 2;
     int y = a.y() + a.height() / 2 - outer.height() / 2;
-    if (x < screen.x())
+    if (x < screen.x()) {
         x = a.x();
-    if (y < screen.y())
+    }
+    if (y < screen.y()) {
         y = a.y();
+    }
     if (x + outer.width() > screen.x() + screen.width() ||
         y + outer.height() > screen.y() + screen.height()) {
         CenterOnScreen(form);

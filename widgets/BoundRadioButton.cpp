@@ -17,11 +17,13 @@ TVxRadioBtn::TVxRadioBtn(const QString& text, QWidget* parent) : QRadioButton(te
 }
 
 void TVxRadioBtn::SetControl(QWidget* control) {
-    if (qobject_cast<TVxRadioBtn*>(control))
+    if (qobject_cast<TVxRadioBtn*>(control)) {
         return;
+    }
     FControl = control;
-    if (control)
+    if (control) {
         UpdateControl();
+    }
 }
 
 void TVxRadioBtn::showEvent(QShowEvent* event) {
@@ -44,8 +46,9 @@ void TVxRadioBtn::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Left:
     case Qt::Key_Right:
         if (auto* now = qobject_cast<TVxRadioBtn*>(QApplication::focusWidget());
-            now && now != this && now->isChecked())
+            now && now != this && now->isChecked()) {
             now->FocusControl();
+        }
         break;
     default:
         break;
@@ -56,16 +59,19 @@ void TVxRadioBtn::FocusControl() {
     QWidget* control = FControl;
     // A control of a window that is not shown yet cannot take the focus; that is no error.
     if (control && control->isEnabled() && control->focusPolicy() != Qt::NoFocus &&
-        control->window()->isVisible())
+        control->window()->isVisible()) {
         control->setFocus();
+    }
 }
 
 void TVxRadioBtn::UpdateControl() {
     QWidget* control = FControl;
-    if (!control)
+    if (!control) {
         return;
-    if (FAutoDisable)
+    }
+    if (FAutoDisable) {
         control->setEnabled(isChecked());
+    }
     FocusControl();
     if (FAutoColor) {
         const QPalette system = QApplication::palette(control);
@@ -77,7 +83,8 @@ void TVxRadioBtn::UpdateControl() {
         const bool edit =
             qobject_cast<QLineEdit*>(control) || qobject_cast<QAbstractScrollArea*>(control) ||
             qobject_cast<QAbstractSpinBox*>(control) || qobject_cast<QComboBox*>(control);
-        if (!edit)
+        if (!edit) {
             control->setAutoFillBackground(true);
+        }
     }
 }

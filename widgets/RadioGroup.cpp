@@ -25,9 +25,11 @@ TRadioGroup::TRadioGroup(const QString& name, const QString& caption, const QStr
 }
 
 int TRadioGroup::ItemIndex() const {
-    for (std::size_t i = 0; i < FItems.size(); ++i)
-        if (FItems[i]->isChecked())
+    for (std::size_t i = 0; i < FItems.size(); ++i) {
+        if (FItems[i]->isChecked()) {
             return static_cast<int>(i);
+        }
+    }
     return -1;
 }
 
@@ -38,10 +40,13 @@ void TRadioGroup::SetItemIndex(int index) {
     }
     // An exclusive group refuses to have its checked button unchecked.
     QButtonGroup* group = FItems.empty() ? nullptr : FItems.front()->group();
-    if (group)
+    if (group) {
         group->setExclusive(false);
-    for (QRadioButton* item : FItems)
+    }
+    for (QRadioButton* item : FItems) {
         item->setChecked(false);
-    if (group)
+    }
+    if (group) {
         group->setExclusive(true);
+    }
 }
