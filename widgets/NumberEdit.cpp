@@ -43,6 +43,28 @@ struct TDecimal {
     int Exponent = 0;
 };
 
+/// Cuts digits to its first keep digits, rounding half away from zero. Digits carried past
+/// the first one leave "1" and return true: the number has grown by one decimal place.
+bool RoundDigits(std::string& digits, std::size_t keep) {
+    if (keep >= digits.size()) {
+        return false;
+    }
+    const bool roundUp = digits[keep] >= '5';
+    digits.erase(keep);
+    if (!roundUp) {
+        return false;
+    }
+    // The nines after the last other digit become zeros, which are dropped anyway.
+    const std::size_t last = digits.find_last_not_of('9');
+    if (last == std::string::npos) {
+        digits.assign(1, '1');
+        return true;
+    }
+    digits.erase(last + 1);
+    ++digits[last];
+    return false;
+}
+
 /// value rounded half away from zero to at most precision significant digits and, when
 /// decimals is not negative, to at most decimals digits after the decimal point. The
 /// rounding starts from the 18 significant digits that an extended number holds, so 1.005
@@ -70,19 +92,8 @@ TDecimal ToDecimal(long double value, int precision, int decimals) {
     if (keep < 0) {
         return result;
     }
-    const bool roundUp = keep < static_cast<int>(digits.size()) && digits[keep] >= '5';
-    digits.resize(static_cast<std::size_t>(keep));
-    if (roundUp) {
-        int i = keep - 1;
-        while (i >= 0 && digits[i] == '9') {
-            digits[i--] = '0';
-        }
-        if (i < 0) {
-            digits = "1";
-            ++exp10;
-        } else {
-            ++digits[i];
-        }
+    if (RoundDigits(digits, static_cast<std::size_t>(keep))) {
+        ++exp10;
     }
     while (!digits.empty() && digits.back() == '0') {
         digits.pop_back();

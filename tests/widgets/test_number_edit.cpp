@@ -291,6 +291,11 @@ private slots:
             {8, 0, -0.4, "0"},           // zero is never negative
             {2, 2, 123.45, "123.50"},    // at most DigitsInt + DigitsFrac digits
             {2, 6, 0.00001, "0.000010"}, // read back from the exponent form
+            {7, 0, 12345678, "1.234568E7"},
+            {8, 2, 9.995, "10.00"},   // a carry through every digit
+            {8, 1, 999.96, "1000.0"}, // the carry adds an integer digit
+            {8, 0, 0.5, "1"},         // no digit kept, rounded up
+            {8, 0, 0.49, "0"},        // no digit kept, rounded down
         };
         for (const TCase& c : cases) {
             TVxNumEdit edit;
