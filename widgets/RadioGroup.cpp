@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QRadioButton>
+#include <algorithm>
 
 TRadioGroup::TRadioGroup(const QString& name, const QString& caption, const QStringList& items,
                          QWidget* parent)
@@ -21,6 +22,21 @@ TRadioGroup::TRadioGroup(const QString& name, const QString& caption, const QStr
         layout->addWidget(item, 1);
         group->addButton(item);
         FItems.push_back(item);
+    }
+    connect(group, &QButtonGroup::buttonToggled, this, [this](QAbstractButton*, bool checked) {
+        if (checked) {
+            TabToChecked();
+        }
+    });
+    TabToChecked();
+}
+
+void TRadioGroup::TabToChecked() {
+    const std::size_t target = static_cast<std::size_t>(std::max(ItemIndex(), 0));
+    for (std::size_t i = 0; i < FItems.size(); ++i) {
+        const Qt::FocusPolicy policy = FItems[i]->focusPolicy();
+        FItems[i]->setFocusPolicy(i == target ? Qt::FocusPolicy(policy | Qt::TabFocus)
+                                              : Qt::FocusPolicy(policy & ~Qt::TabFocus));
     }
 }
 
@@ -49,4 +65,5 @@ void TRadioGroup::SetItemIndex(int index) {
     if (group) {
         group->setExclusive(true);
     }
+    TabToChecked();
 }
