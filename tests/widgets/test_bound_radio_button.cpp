@@ -23,8 +23,9 @@ private slots:
         auto* memo1 = new QPlainTextEdit(&window);
         auto* layout = new QVBoxLayout(&window);
         for (QWidget* w : {static_cast<QWidget*>(file), static_cast<QWidget*>(memo),
-                           static_cast<QWidget*>(fileName), static_cast<QWidget*>(memo1)})
+                           static_cast<QWidget*>(fileName), static_cast<QWidget*>(memo1)}) {
             layout->addWidget(w);
+        }
         file->setChecked(true);
         file->SetControl(fileName);
         memo->SetControl(memo1);

@@ -34,16 +34,18 @@ struct TEditWindow {
         auto* layout = new QVBoxLayout(&Window);
         for (QWidget* w :
              {static_cast<QWidget*>(Edit), static_cast<QWidget*>(Other), static_cast<QWidget*>(Ok),
-              static_cast<QWidget*>(Cancel), static_cast<QWidget*>(Plain)})
+              static_cast<QWidget*>(Cancel), static_cast<QWidget*>(Plain)}) {
             layout->addWidget(w);
+        }
         // The main window's record count.
         Edit->SetDigitsInt(7);
         Edit->SetValue(100);
         Window.show();
         Window.activateWindow();
         QApplication::setActiveWindow(&Window);
-        if (!QTest::qWaitForWindowExposed(&Window))
+        if (!QTest::qWaitForWindowExposed(&Window)) {
             qFatal("the test window is not shown");
+        }
         Edit->setFocus(Qt::TabFocusReason);
     }
     void Paste(const QString& text) {
@@ -103,10 +105,11 @@ private slots:
             w.Edit->SetMin(c.Min);
             w.Edit->SetHex(c.Hex);
             w.Edit->setText(c.Text);
-            if (c.SelStart < 0)
+            if (c.SelStart < 0) {
                 w.Edit->end(false);
-            else
+            } else {
                 w.Edit->setSelection(c.SelStart, c.SelLength);
+            }
             QTest::keyClicks(w.Edit, c.Typed);
             QVERIFY2(w.Edit->text() == c.Expected, c.Name);
         }
@@ -314,10 +317,12 @@ private slots:
         const char* invalid[] = {"", "-", "1,000.5", "$10", "1e", "1e99999"};
         for (char separator : {'.', ','}) {
             FormatSettings().DecimalSeparator = separator;
-            for (const auto& [text, value] : valid)
+            for (const auto& [text, value] : valid) {
                 QCOMPARE(static_cast<double>(TVxNumEdit::StrToFloatAny(text)), value);
-            for (const char* text : invalid)
+            }
+            for (const char* text : invalid) {
                 QVERIFY_THROWS_EXCEPTION(EConvertError, TVxNumEdit::StrToFloatAny(text));
+            }
         }
     }
 };
