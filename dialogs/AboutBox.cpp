@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "dialogs/AboutBox.h"
 
-#include "widgets/ModalResult.h"
-#include "widgets/FormScale.h"
-#include "widgets/LinkLabel.h"
-#include "widgets/ApplicationTitle.h"
 #include "dialogs/MessageDialog.h"
 #include "platform/Latin1.h"
+#include "widgets/ApplicationTitle.h"
+#include "widgets/AutoSizeLabels.h"
+#include "widgets/FormScale.h"
+#include "widgets/LinkLabel.h"
+#include "widgets/ModalResult.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -37,10 +38,11 @@ QFont TextFont(QFont font, bool fixedPitch) {
         font.setStyleHint(fixed.styleHint());
         font.setFixedPitch(true);
     }
-    if (font.pointSizeF() > 0)
+    if (font.pointSizeF() > 0) {
         font.setPointSizeF(font.pointSizeF() * TextFontRatio);
-    else
+    } else {
         font.setPixelSize(static_cast<int>(font.pixelSize() * TextFontRatio + 0.5));
+    }
     return font;
 }
 
@@ -113,8 +115,9 @@ void TFormAbout2::FormCreate(const QString& exePath) {
     // An unreadable file has no modification year; the line then names only the holder.
     const QDateTime modified = exe.lastModified();
     QString ownership(QChar(169));
-    if (modified.isValid())
+    if (modified.isValid()) {
         ownership += ' ' + QString::number(modified.date().year());
+    }
     LabelCopyR->setText(ownership + ' ' + QString::fromLatin1(Holder));
 
     VxLblMail->SetURL(std::string("mailto:") + MailAddress +
@@ -129,8 +132,9 @@ void TFormAbout2::FormShow() {
 
 void TFormAbout2::showEvent(QShowEvent* event) {
     // A spontaneous show event is the window system mapping the window again, not a showing.
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
         FormShow();
+    }
     QDialog::showEvent(event);
 }
 

@@ -41,8 +41,9 @@ class TDialogButtons {
 public:
     constexpr TDialogButtons() = default;
     constexpr TDialogButtons(std::initializer_list<TDialogButton> buttons) {
-        for (TDialogButton b : buttons)
+        for (TDialogButton b : buttons) {
             FBits = static_cast<std::uint16_t>(FBits | (1u << b));
+        }
     }
     constexpr bool Contains(TDialogButton b) const { return (FBits >> b) & 1u; }
     constexpr std::uint16_t Bits() const { return FBits; }

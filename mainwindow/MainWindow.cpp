@@ -17,6 +17,7 @@
 #include "platform/Latin1.h"
 #include "platform/OutFile.h"
 #include "widgets/ApplicationTitle.h"
+#include "widgets/BoundRadioButton.h"
 #include "widgets/ErrorDisplay.h"
 #include "widgets/FormScale.h"
 #include "widgets/Gauge.h"

@@ -13,12 +13,14 @@ namespace {
 
 /// One axis: the start and length of a control for a parent grown by delta.
 void Follow(bool nearEdge, bool farEdge, int delta, int& start, int& length) {
-    if (!farEdge)
+    if (!farEdge) {
         return;
-    if (nearEdge)
+    }
+    if (nearEdge) {
         length += delta;
-    else
+    } else {
         start += delta;
+    }
 }
 
 } // namespace

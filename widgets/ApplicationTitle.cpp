@@ -4,8 +4,6 @@
 #include "platform/Latin1.h"
 
 #include <QCoreApplication>
-#include <QLabel>
-#include <QWidget>
 
 std::string ProgramVersion;
 
@@ -23,12 +21,4 @@ QString ApplicationTitleText() {
 
 std::string ApplicationTitle() {
     return FromQString(ApplicationTitleText());
-}
-
-void RelayoutAutoSizeLabels(QWidget* form) {
-    if (!form)
-        return;
-    for (QLabel* label : form->findChildren<QLabel*>())
-        if (label->property("autoSize").toBool())
-            label->adjustSize();
 }

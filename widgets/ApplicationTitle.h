@@ -4,8 +4,6 @@
 #include <QString>
 #include <string>
 
-class QWidget;
-
 /// The file-name part of path, cut before its first ".": "/usr/bin/tabbit.x.y" gives "tabbit".
 std::string ExeBaseName(const std::string& path);
 
@@ -15,10 +13,6 @@ std::string ApplicationTitle();
 /// The application's title as the windows show it. Unlike ApplicationTitle it also holds an
 /// executable name outside the 8-bit character set, so a caption never fails.
 QString ApplicationTitleText();
-
-/// Gives every auto-sizing label of form (a QLabel or derived whose property "autoSize" is
-/// true, which the system's labels set) the size of its current caption.
-void RelayoutAutoSizeLabels(QWidget* form);
 
 /// The program's version text, "1.1", set when the main window is created and shown by the
 /// about box.

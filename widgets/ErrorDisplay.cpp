@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "widgets/ErrorDisplay.h"
 
-#include "widgets/Modal.h"
-#include "widgets/ApplicationTitle.h"
 #include "platform/Latin1.h"
+#include "widgets/ApplicationTitle.h"
+#include "widgets/Modal.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -31,16 +31,18 @@ void ShowBox(const char* objectName, QMessageBox::Icon icon, const std::string& 
 /// that has no message of its own.
 std::string ErrorText(const std::exception& error) {
     // The library's own texts for these ("std::bad_alloc") say nothing to a user.
-    if (dynamic_cast<const std::bad_alloc*>(&error))
+    if (dynamic_cast<const std::bad_alloc*>(&error)) {
         return "Out of memory.";
+    }
     return DisplayMessage(error.what());
 }
 
 } // namespace
 
 std::string DisplayMessage(const std::string& message) {
-    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') {
         return message + '.';
+    }
     return message;
 }
 

@@ -20,8 +20,9 @@ const char* const DesktopFileName = "org.tabbit.tabbit";
 QString WithoutAccelerator(const QString& caption) {
     QString plain;
     for (qsizetype i = 0; i < caption.size(); ++i) {
-        if (caption[i] == u'&' && i + 1 < caption.size())
+        if (caption[i] == u'&' && i + 1 < caption.size()) {
             ++i;
+        }
         plain += caption[i];
     }
     return plain;
@@ -65,10 +66,11 @@ TFormScale FormScale(const QFont& font) {
 
 QFont FixedPitchFont(const QFont& font) {
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    if (font.pointSizeF() > 0)
+    if (font.pointSizeF() > 0) {
         fixed.setPointSizeF(font.pointSizeF());
-    else
+    } else {
         fixed.setPixelSize(font.pixelSize());
+    }
     return fixed;
 }
 
@@ -83,14 +85,18 @@ void InstallProgramIdentity() {
 }
 
 void NameControlsForAccessibility(QWidget* form) {
-    if (!form)
+    if (!form) {
         return;
+    }
     for (QLabel* label : form->findChildren<QLabel*>()) {
         QWidget* named = label->buddy();
-        if (named && named->accessibleName().isEmpty())
+        if (named && named->accessibleName().isEmpty()) {
             named->setAccessibleName(WithoutAccelerator(label->text()));
+        }
     }
-    for (QWidget* control : form->findChildren<QWidget*>())
-        if (!control->toolTip().isEmpty() && control->accessibleDescription().isEmpty())
+    for (QWidget* control : form->findChildren<QWidget*>()) {
+        if (!control->toolTip().isEmpty() && control->accessibleDescription().isEmpty()) {
             control->setAccessibleDescription(control->toolTip());
+        }
+    }
 }

@@ -14,8 +14,9 @@ TGauge::TGauge(QWidget* parent) : QProgressBar(parent) {
 void TGauge::SetPosition(int position) {
     FPosition = position;
     if (position <= minimum() || position >= maximum() || !FLastRefresh.isValid() ||
-        FLastRefresh.hasExpired(RefreshInterval))
+        FLastRefresh.hasExpired(RefreshInterval)) {
         Refresh();
+    }
 }
 
 void TGauge::SetMax(int max) {

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "widgets/LinkLabel.h"
 
-#include "widgets/ErrorDisplay.h"
 #include "platform/Latin1.h"
 #include "platform/Shell.h"
+#include "widgets/ErrorDisplay.h"
 
 #include <QMouseEvent>
 #include <QPixmap>
@@ -18,10 +18,12 @@ constexpr int HandHotY = 1;
 QString Trimmed(const QString& text) {
     qsizetype first = 0;
     qsizetype last = text.size();
-    while (first < last && text[first].unicode() <= ' ')
+    while (first < last && text[first].unicode() <= ' ') {
         ++first;
-    while (last > first && text[last - 1].unicode() <= ' ')
+    }
+    while (last > first && text[last - 1].unicode() <= ' ') {
         --last;
+    }
     return text.mid(first, last - first);
 }
 
@@ -63,8 +65,9 @@ std::string TVxLbl::Caption() const {
 
 void TVxLbl::SetCaption(const std::string& caption) {
     setText(ToQString(caption));
-    if (property("autoSize").toBool())
+    if (property("autoSize").toBool()) {
         adjustSize();
+    }
     CaptionChanged();
 }
 
@@ -80,11 +83,13 @@ void TVxLbl::SetURL(const std::string& url) {
 
 void TVxLbl::CaptionChanged() const {
     const QString caption = text();
-    if (caption == FOldCaption)
+    if (caption == FOldCaption) {
         return;
+    }
     const QString url = Trimmed(FURL);
-    if (url.isEmpty() || url == Trimmed(FOldCaption))
+    if (url.isEmpty() || url == Trimmed(FOldCaption)) {
         FURL = caption;
+    }
     FOldCaption = caption;
 }
 
@@ -95,23 +100,26 @@ void TVxLbl::SetFontColor(const QColor& colour) {
 }
 
 bool TVxLbl::OpenURL(const std::string& url) {
-    if (Trimmed(ToQString(url)).isEmpty())
+    if (Trimmed(ToQString(url)).isEmpty()) {
         return true;
+    }
     TShell& shell = Shell();
     int code = 0;
     if (ToQString(url).left(7).compare("MAILTO:", Qt::CaseInsensitive) == 0) {
         // That browser takes a mail link on its command line; every other program gets it
         // from the desktop's own mail handler.
         const std::string browser = shell.ProgramForExtension(".htm");
-        if (ToQString(FileNamePart(browser)).compare("NETSCAPE.EXE", Qt::CaseInsensitive) == 0)
+        if (ToQString(FileNamePart(browser)).compare("NETSCAPE.EXE", Qt::CaseInsensitive) == 0) {
             code = shell.WinExec(browser + ' ' + url);
-        else
+        } else {
             code = shell.ShellExecuteOpen(url);
+        }
     } else {
         code = shell.ShellExecuteOpen(url);
     }
-    if (code <= 32)
+    if (code <= 32) {
         return false;
+    }
     SetFontColor(FFontColorVisited);
     return true;
 }
@@ -122,23 +130,26 @@ std::string TVxLbl::ProgramForExtension(const std::string& ext) {
 
 void TVxLbl::Click() {
     Guarded([this] {
-        if (FOnClick)
+        if (FOnClick) {
             FOnClick(this);
-        else
+        } else {
             OpenURL(URL());
+        }
     });
 }
 
 void TVxLbl::enterEvent(QEnterEvent* event) {
     QLabel::enterEvent(event);
-    if (FOnMouseEnter)
+    if (FOnMouseEnter) {
         Guarded([this] { FOnMouseEnter(this); });
+    }
 }
 
 void TVxLbl::leaveEvent(QEvent* event) {
     QLabel::leaveEvent(event);
-    if (FOnMouseLeave)
+    if (FOnMouseLeave) {
         Guarded([this] { FOnMouseLeave(this); });
+    }
 }
 
 void TVxLbl::mousePressEvent(QMouseEvent* event) {
@@ -151,13 +162,15 @@ void TVxLbl::mousePressEvent(QMouseEvent* event) {
 
 void TVxLbl::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
-    if (event->button() != Qt::LeftButton || !FPressed)
+    if (event->button() != Qt::LeftButton || !FPressed) {
         return;
+    }
     FPressed = false;
     event->accept();
     // Like a button: releasing outside the label takes the click back.
-    if (rect().contains(event->position().toPoint()))
+    if (rect().contains(event->position().toPoint())) {
         Click();
+    }
 }
 
 void TVxLbl::paintEvent(QPaintEvent* event) {

@@ -19,11 +19,13 @@ namespace {
 
 /// The display width of text in character cells, tabs expanded.
 int Columns(QStringView text, int tabColumns) {
-    if (!text.contains(u'\t'))
+    if (!text.contains(u'\t')) {
         return static_cast<int>(text.size());
+    }
     int columns = 0;
-    for (QChar c : text)
+    for (QChar c : text) {
         columns = c == u'\t' ? (columns / tabColumns + 1) * tabColumns : columns + 1;
+    }
     return columns;
 }
 
@@ -33,8 +35,9 @@ public:
     explicit TMemoAccessible(TMemo* memo) : QAccessibleWidget(memo, QAccessible::EditableText) {}
 
     void* interface_cast(QAccessible::InterfaceType type) override {
-        if (type == QAccessible::TextInterface)
+        if (type == QAccessible::TextInterface) {
             return static_cast<QAccessibleTextInterface*>(this);
+        }
         return QAccessibleWidget::interface_cast(type);
     }
 
@@ -50,8 +53,9 @@ public:
         *startOffset = *endOffset = 0;
         int first = 0;
         int last = 0;
-        if (selectionIndex != 0 || !Memo()->SelectedLines(first, last))
+        if (selectionIndex != 0 || !Memo()->SelectedLines(first, last)) {
             return;
+        }
         *startOffset = Memo()->LineOffset(first);
         *endOffset = Memo()->LineOffset(last) + static_cast<int>(Memo()->Line(last).size());
     }
@@ -79,12 +83,14 @@ public:
     /// A line at a time without joining the whole text, which can be millions of lines.
     QString textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType, int* startOffset,
                          int* endOffset) const override {
-        if (boundaryType != QAccessible::LineBoundary)
+        if (boundaryType != QAccessible::LineBoundary) {
             return QAccessibleTextInterface::textAtOffset(offset, boundaryType, startOffset,
                                                           endOffset);
+        }
         *startOffset = *endOffset = -1;
-        if (Memo()->LineCount() == 0 || offset < 0 || offset > Memo()->CharacterCount())
+        if (Memo()->LineCount() == 0 || offset < 0 || offset > Memo()->CharacterCount()) {
             return QString();
+        }
         const int line = Memo()->LineOfOffset(offset);
         *startOffset = Memo()->LineOffset(line);
         *endOffset = line + 1 < Memo()->LineCount() ? Memo()->LineOffset(line + 1)
@@ -94,8 +100,9 @@ public:
 
     QRect characterRect(int offset) const override {
         const QRect r = Memo()->CharacterRect(offset);
-        if (r.isNull())
+        if (r.isNull()) {
             return r;
+        }
         return QRect(Memo()->viewport()->mapToGlobal(r.topLeft()), r.size());
     }
     int offsetAtPoint(const QPoint& point) const override {
@@ -114,8 +121,9 @@ private:
 };
 
 QAccessibleInterface* MemoAccessibleFactory(const QString& className, QObject* object) {
-    if (className == QLatin1String("TMemo") && object && object->isWidgetType())
+    if (className == QLatin1String("TMemo") && object && object->isWidgetType()) {
         return new TMemoAccessible(static_cast<TMemo*>(object));
+    }
     return nullptr;
 }
 
@@ -179,8 +187,9 @@ void TMemo::BeginUpdate() {
 }
 
 void TMemo::EndUpdate() {
-    if (FUpdateCount == 0 || --FUpdateCount > 0)
+    if (FUpdateCount == 0 || --FUpdateCount > 0) {
         return;
+    }
     UpdateScrollBars();
     viewport()->update();
     NotifyTextChanged();
@@ -198,8 +207,9 @@ QString TMemo::Line(int index) const {
 QString TMemo::JoinLines(int first, int last) const {
     QString text;
     for (int i = first; i <= last; ++i) {
-        if (i > first)
+        if (i > first) {
             text += u'\n';
+        }
         text += LineView(i);
     }
     return text;
@@ -210,22 +220,25 @@ QString TMemo::Text() const {
 }
 
 QString TMemo::SelectedText() const {
-    if (FAnchor < 0)
+    if (FAnchor < 0) {
         return QString();
+    }
     return JoinLines(std::min(FAnchor, FCurrent), std::max(FAnchor, FCurrent));
 }
 
 void TMemo::SelectAll() {
-    if (LineCount() == 0)
+    if (LineCount() == 0) {
         return;
+    }
     FAnchor = 0;
     FCurrent = LineCount() - 1;
     viewport()->update();
 }
 
 void TMemo::CopySelection() const {
-    if (FAnchor >= 0)
+    if (FAnchor >= 0) {
         QApplication::clipboard()->setText(SelectedText());
+    }
 }
 
 int TMemo::CharacterCount() const {
@@ -242,10 +255,11 @@ int TMemo::LineOfOffset(int offset) const {
     int high = std::max(LineCount() - 1, 0);
     while (low < high) {
         const int middle = (low + high + 1) / 2;
-        if (LineOffset(middle) <= offset)
+        if (LineOffset(middle) <= offset) {
             low = middle;
-        else
+        } else {
             high = middle - 1;
+        }
     }
     return low;
 }
@@ -254,26 +268,31 @@ QString TMemo::TextRange(int start, int end) const {
     start = std::clamp(start, 0, CharacterCount());
     end = std::clamp(end, start, CharacterCount());
     QString text;
-    if (start == end)
+    if (start == end) {
         return text;
+    }
     text.reserve(end - start);
     for (int line = LineOfOffset(start); line < LineCount(); ++line) {
         const int lineStart = LineOffset(line);
-        if (lineStart > end)
+        if (lineStart > end) {
             break;
-        if (line > 0 && lineStart > start)
+        }
+        if (line > 0 && lineStart > start) {
             text += u'\n';
+        }
         const int from = std::max(start - lineStart, 0);
         const int to = std::min(end - lineStart, static_cast<int>(LineView(line).size()));
-        if (to > from)
+        if (to > from) {
             text += LineView(line).mid(from, to - from);
+        }
     }
     return text;
 }
 
 bool TMemo::SelectedLines(int& first, int& last) const {
-    if (FAnchor < 0)
+    if (FAnchor < 0) {
         return false;
+    }
     first = std::min(FAnchor, FCurrent);
     last = std::max(FAnchor, FCurrent);
     return true;
@@ -284,8 +303,9 @@ int TMemo::CellWidth() const {
 }
 
 QRect TMemo::CharacterRect(int offset) const {
-    if (offset < 0 || offset >= CharacterCount())
+    if (offset < 0 || offset >= CharacterCount()) {
         return QRect();
+    }
     const int line = LineOfOffset(offset);
     const int column = Columns(LineView(line).left(offset - LineOffset(line)), TabColumns);
     const int x = Margin - horizontalScrollBar()->value() + column * CellWidth();
@@ -294,29 +314,34 @@ QRect TMemo::CharacterRect(int offset) const {
 }
 
 int TMemo::OffsetAt(QPoint point) const {
-    if (LineCount() == 0 || point.y() < 0 || point.y() >= viewport()->height())
+    if (LineCount() == 0 || point.y() < 0 || point.y() >= viewport()->height()) {
         return -1;
+    }
     const int line = LineAt(point.y());
     const int column = (point.x() - Margin + horizontalScrollBar()->value()) / CellWidth();
     const QStringView text = LineView(line);
-    for (int i = 0; i < text.size(); ++i)
-        if (Columns(text.left(i + 1), TabColumns) > column)
+    for (int i = 0; i < text.size(); ++i) {
+        if (Columns(text.left(i + 1), TabColumns) > column) {
             return LineOffset(line) + i;
+        }
+    }
     return -1;
 }
 
 void TMemo::ScrollToLine(int line) {
     QScrollBar* vertical = verticalScrollBar();
-    if (line < vertical->value())
+    if (line < vertical->value()) {
         vertical->setValue(line);
-    else if (line >= vertical->value() + VisibleLines())
+    } else if (line >= vertical->value() + VisibleLines()) {
         vertical->setValue(line - VisibleLines() + 1);
+    }
 }
 
 void TMemo::NotifyTextChanged() {
     // Only a listening screen reader is told; building its event costs nothing otherwise.
-    if (!QAccessible::isActive())
+    if (!QAccessible::isActive()) {
         return;
+    }
     QAccessibleEvent event(this, QAccessible::VisibleDataChanged);
     QAccessible::updateAccessibility(&event);
 }
@@ -330,8 +355,9 @@ int TMemo::VisibleLines() const {
 }
 
 int TMemo::LineAt(int y) const {
-    if (LineCount() == 0)
+    if (LineCount() == 0) {
         return -1;
+    }
     const int line = verticalScrollBar()->value() + std::max(y, 0) / LineHeight();
     return std::min(line, LineCount() - 1);
 }
@@ -388,8 +414,9 @@ void TMemo::resizeEvent(QResizeEvent* event) {
 
 void TMemo::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
-    if (event->type() == QEvent::FontChange)
+    if (event->type() == QEvent::FontChange) {
         UpdateScrollBars();
+    }
 }
 
 void TMemo::keyPressEvent(QKeyEvent* event) {
@@ -440,21 +467,24 @@ void TMemo::mousePressEvent(QMouseEvent* event) {
         return;
     }
     const int line = LineAt(event->position().toPoint().y());
-    if (!(event->modifiers() & Qt::ShiftModifier) || FAnchor < 0)
+    if (!(event->modifiers() & Qt::ShiftModifier) || FAnchor < 0) {
         FAnchor = line;
+    }
     FCurrent = line;
     viewport()->update();
 }
 
 void TMemo::mouseMoveEvent(QMouseEvent* event) {
-    if (!(event->buttons() & Qt::LeftButton) || FAnchor < 0)
+    if (!(event->buttons() & Qt::LeftButton) || FAnchor < 0) {
         return;
+    }
     const int y = event->position().toPoint().y();
     // Dragging past an edge scrolls the lines along.
-    if (y < 0)
+    if (y < 0) {
         verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
-    else if (y > viewport()->height())
+    } else if (y > viewport()->height()) {
         verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    }
     FCurrent = LineAt(std::min(y, viewport()->height() - 1));
     viewport()->update();
 }

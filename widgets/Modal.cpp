@@ -19,8 +19,9 @@ int ShowModal(QDialog& dialog) {
         dialog.setModal(true);
         dialog.show();
         hook(dialog);
-        if (dialog.isVisible())
+        if (dialog.isVisible()) {
             dialog.done(mrCancel);
+        }
         result = dialog.result();
     } else {
         result = dialog.exec();

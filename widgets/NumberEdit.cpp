@@ -1,18 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "widgets/NumberEdit.h"
 
-#include "widgets/ModalResult.h"
-#include "widgets/ErrorDisplay.h"
-#include "engine/Exceptions.h"
-#include "engine/Dates.h"
 #include "engine/CommandLanguage.h"
+#include "engine/Dates.h"
+#include "engine/Exceptions.h"
 #include "platform/Latin1.h"
+#include "widgets/ErrorDisplay.h"
+#include "widgets/ModalResult.h"
 
 #include <QAbstractButton>
-#include <QAbstractScrollArea>
-#include <QAbstractSpinBox>
 #include <QApplication>
-#include <QComboBox>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -46,14 +43,37 @@ struct TDecimal {
     int Exponent = 0;
 };
 
+/// Cuts digits to its first keep digits, rounding half away from zero. Digits carried past
+/// the first one leave "1" and return true: the number has grown by one decimal place.
+bool RoundDigits(std::string& digits, std::size_t keep) {
+    if (keep >= digits.size()) {
+        return false;
+    }
+    const bool roundUp = digits[keep] >= '5';
+    digits.erase(keep);
+    if (!roundUp) {
+        return false;
+    }
+    // The nines after the last other digit become zeros, which are dropped anyway.
+    const std::size_t last = digits.find_last_not_of('9');
+    if (last == std::string::npos) {
+        digits.assign(1, '1');
+        return true;
+    }
+    digits.erase(last + 1);
+    ++digits[last];
+    return false;
+}
+
 /// value rounded half away from zero to at most precision significant digits and, when
 /// decimals is not negative, to at most decimals digits after the decimal point. The
 /// rounding starts from the 18 significant digits that an extended number holds, so 1.005
 /// read from a text rounds to 1.01 as the user expects, not to its binary neighbour 1.00.
 TDecimal ToDecimal(long double value, int precision, int decimals) {
     TDecimal result;
-    if (value == 0)
+    if (value == 0) {
         return result;
+    }
     char buffer[64];
     const auto end = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
                                    std::chars_format::scientific, MaxDigits - 1);
@@ -66,27 +86,21 @@ TDecimal ToDecimal(long double value, int precision, int decimals) {
     int exp10 = power + 1;
 
     int keep = precision;
-    if (decimals >= 0)
+    if (decimals >= 0) {
         keep = std::min(keep, exp10 + decimals);
-    if (keep < 0)
-        return result;
-    const bool roundUp = keep < static_cast<int>(digits.size()) && digits[keep] >= '5';
-    digits.resize(static_cast<std::size_t>(keep));
-    if (roundUp) {
-        int i = keep - 1;
-        while (i >= 0 && digits[i] == '9')
-            digits[i--] = '0';
-        if (i < 0) {
-            digits = "1";
-            ++exp10;
-        } else {
-            ++digits[i];
-        }
     }
-    while (!digits.empty() && digits.back() == '0')
-        digits.pop_back();
-    if (digits.empty())
+    if (keep < 0) {
         return result;
+    }
+    if (RoundDigits(digits, static_cast<std::size_t>(keep))) {
+        ++exp10;
+    }
+    while (!digits.empty() && digits.back() == '0') {
+        digits.pop_back();
+    }
+    if (digits.empty()) {
+        return result;
+    }
     result.Negative = value < 0;
     result.Digits = digits;
     result.Exponent = exp10;
@@ -118,44 +132,53 @@ std::string FixedDigits(const TDecimal& d, int decimals) {
         intPart = d.Digits.substr(0, static_cast<std::size_t>(d.Exponent));
         fracPart = d.Digits.substr(static_cast<std::size_t>(d.Exponent));
     }
-    if (static_cast<int>(fracPart.size()) < decimals)
+    if (static_cast<int>(fracPart.size()) < decimals) {
         fracPart.append(decimals - fracPart.size(), '0');
+    }
     std::string text = d.Negative ? "-" : "";
     text += intPart;
-    if (!fracPart.empty())
+    if (!fracPart.empty()) {
         text += DecimalSeparator() + fracPart;
+    }
     return text;
 }
 
 std::string NonFiniteText(long double value) {
-    if (std::isnan(value))
+    if (std::isnan(value)) {
         return "NAN";
+    }
     return value < 0 ? "-INF" : "INF";
 }
 
 /// General notation: 15 significant digits without trailing zeros, in exponent form for
 /// more than 15 integer digits or a magnitude below 0.0001.
 std::string GeneralText(long double value) {
-    if (!std::isfinite(value))
+    if (!std::isfinite(value)) {
         return NonFiniteText(value);
+    }
     const TDecimal d = ToDecimal(value, 15, -1);
-    if (d.Digits.empty())
+    if (d.Digits.empty()) {
         return "0";
-    if (d.Exponent > 15 || d.Exponent < -3)
+    }
+    if (d.Exponent > 15 || d.Exponent < -3) {
         return ExponentText(d);
+    }
     return FixedDigits(d, 0);
 }
 
 /// Fixed-point notation with exactly `decimals` decimals and `precision` significant digits
 /// at most; exponent form when the integer part needs more than `precision` digits.
 std::string FixedText(long double value, int precision, int decimals) {
-    if (!std::isfinite(value))
+    if (!std::isfinite(value)) {
         return NonFiniteText(value);
+    }
     const TDecimal d = ToDecimal(value, precision, decimals);
-    if (d.Digits.empty())
+    if (d.Digits.empty()) {
         return FixedDigits(TDecimal{false, "0", 1}, decimals);
-    if (d.Exponent > precision)
+    }
+    if (d.Exponent > precision) {
         return ExponentText(d);
+    }
     return FixedDigits(d, decimals);
 }
 
@@ -168,11 +191,13 @@ QString HexText(std::int32_t value) {
 bool IsDecimalNumber(const std::string& text, char separator) {
     std::size_t i = text.find_first_not_of(' ');
     const std::size_t last = text.find_last_not_of(' ');
-    if (i == std::string::npos)
+    if (i == std::string::npos) {
         return false;
+    }
     const auto isDigit = [&](std::size_t k) { return text[k] >= '0' && text[k] <= '9'; };
-    if (text[i] == '+' || text[i] == '-')
+    if (text[i] == '+' || text[i] == '-') {
         ++i;
+    }
     std::size_t digits = 0;
     while (i <= last && isDigit(i)) {
         ++i;
@@ -185,17 +210,21 @@ bool IsDecimalNumber(const std::string& text, char separator) {
             ++digits;
         }
     }
-    if (digits == 0)
+    if (digits == 0) {
         return false;
+    }
     if (i <= last && (text[i] == 'e' || text[i] == 'E')) {
         ++i;
-        if (i <= last && (text[i] == '+' || text[i] == '-'))
+        if (i <= last && (text[i] == '+' || text[i] == '-')) {
             ++i;
+        }
         const std::size_t start = i;
-        while (i <= last && isDigit(i))
+        while (i <= last && isDigit(i)) {
             ++i;
-        if (i == start)
+        }
+        if (i == start) {
             return false;
+        }
     }
     return i == last + 1;
 }
@@ -215,24 +244,31 @@ int TypedChar(const QKeyEvent* event) {
     default:
         break;
     }
-    if (event->matches(QKeySequence::Copy))
+    if (event->matches(QKeySequence::Copy)) {
         return KeyCopy;
-    if (event->matches(QKeySequence::Paste))
+    }
+    if (event->matches(QKeySequence::Paste)) {
         return KeyPaste;
-    if (event->matches(QKeySequence::Cut))
+    }
+    if (event->matches(QKeySequence::Cut)) {
         return KeyCut;
+    }
     // Selecting the whole text changes no character, so the desktop's Ctrl+A stays the edit's.
-    if (event->key() == Qt::Key_Delete || event->matches(QKeySequence::SelectAll))
+    if (event->key() == Qt::Key_Delete || event->matches(QKeySequence::SelectAll)) {
         return NoChar;
+    }
     const QString text = event->text();
-    if (text.isEmpty())
+    if (text.isEmpty()) {
         return NoChar;
-    if (text.size() > 1)
+    }
+    if (text.size() > 1) {
         return UnknownChar;
+    }
     const char16_t c = text[0].unicode();
     const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-    if (letter && (event->modifiers() & Qt::ControlModifier))
+    if (letter && (event->modifiers() & Qt::ControlModifier)) {
         return c & 0x1F;
+    }
     return c;
 }
 
@@ -293,54 +329,64 @@ TVxNumEdit::TVxNumEdit(QWidget* parent) : QLineEdit(parent) {
 }
 
 void TVxNumEdit::SetDigitsFrac(std::uint8_t n) {
-    if (FHex)
+    if (FHex) {
         n = 0;
-    if (n == FDigitsFrac)
+    }
+    if (n == FDigitsFrac) {
         return;
+    }
     FDigitsFrac = std::min<std::uint8_t>(n, MaxDigits);
     FormatText();
 }
 
 void TVxNumEdit::SetDigitsInt(std::uint8_t n) {
-    if (n == FDigitsInt)
+    if (n == FDigitsInt) {
         return;
+    }
     FDigitsInt = std::min<std::uint8_t>(n, MaxDigits);
     FormatText();
 }
 
 void TVxNumEdit::SetValue(long double v) {
-    if (v > FMax)
+    if (v > FMax) {
         FValue = FMax;
-    else if (v < FMin)
+    } else if (v < FMin) {
         FValue = FMin;
-    else
+    } else {
         FValue = v;
+    }
     setText(ToQString(GeneralText(FValue)));
     FormatText();
 }
 
 void TVxNumEdit::SetMin(long double v) {
-    if (v == FMin)
+    if (v == FMin) {
         return;
-    if (v <= FMax)
+    }
+    if (v <= FMax) {
         FMin = v;
+    }
     SetValue(FValue);
 }
 
 void TVxNumEdit::SetMax(long double v) {
-    if (v == FMax)
+    if (v == FMax) {
         return;
-    if (v >= FMin)
+    }
+    if (v >= FMin) {
         FMax = v;
+    }
     SetValue(FValue);
 }
 
 void TVxNumEdit::SetHex(bool b) {
-    if (b == FHex)
+    if (b == FHex) {
         return;
+    }
     FHex = b;
-    if (b)
+    if (b) {
         FDigitsFrac = 0;
+    }
     FormatText();
 }
 
@@ -352,37 +398,43 @@ long double TVxNumEdit::StrToFloatAny(const std::string& text) {
     const auto invalid = [&] {
         return EConvertError("'" + text + "' is not a valid floating point value");
     };
-    if (!IsDecimalNumber(number, separator))
+    if (!IsDecimalNumber(number, separator)) {
         throw invalid();
+    }
     // from_chars reads the C notation whatever the process locale: "." and no "+".
     std::string c = number.substr(number.find_first_not_of(' '));
     c.erase(c.find_last_not_of(' ') + 1);
     std::replace(c.begin(), c.end(), separator, '.');
-    if (c[0] == '+')
+    if (c[0] == '+') {
         c.erase(0, 1);
+    }
     long double value = 0;
     const auto [end, error] = std::from_chars(c.data(), c.data() + c.size(), value);
-    if (error != std::errc() || end != c.data() + c.size() || !std::isfinite(value))
+    if (error != std::errc() || end != c.data() + c.size() || !std::isfinite(value)) {
         throw invalid();
+    }
     return value;
 }
 
 void TVxNumEdit::FormatText() {
     const QString current = text();
-    if (current.isEmpty())
+    if (current.isEmpty()) {
         return;
+    }
     if (FHex) {
         std::int32_t number = 0;
-        if (IsLatin1(current) && TryStrToInt(FromQString(current), number))
+        if (IsLatin1(current) && TryStrToInt(FromQString(current), number)) {
             FValue = number;
+        }
         setText(HexText(StrToInt(FromQString(current))));
         return;
     }
     std::string number;
-    if (current.startsWith('$'))
+    if (current.startsWith('$')) {
         number = std::to_string(StrToInt(FromQString(current)));
-    else if (IsLatin1(current))
+    } else if (IsLatin1(current)) {
         number = FromQString(current);
+    }
     try {
         FValue = StrToFloatAny(number);
     } catch (const EConvertError&) {
@@ -396,12 +448,13 @@ bool TVxNumEdit::CheckInput() {
     try {
         const std::string number = FromQString(text());
         const long double x = FHex ? StrToInt(number) : StrToFloatAny(number);
-        if (x < FMin)
+        if (x < FMin) {
             FValue = FMin;
-        else if (x > FMax)
+        } else if (x > FMax) {
             FValue = FMax;
-        else
+        } else {
             FValue = x;
+        }
         setText(ToQString(GeneralText(FValue)));
         FormatText();
         return true;
@@ -433,20 +486,24 @@ void TVxNumEdit::focusOutEvent(QFocusEvent* event) {
         ShowExceptionLater(std::current_exception());
     }
     QLineEdit::focusOutEvent(event);
-    if (!pullBack)
+    if (!pullBack) {
         return;
+    }
     auto* button = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
-    if (button && event->reason() == Qt::MouseFocusReason)
+    if (button && event->reason() == Qt::MouseFocusReason) {
         new TPressCanceller(button);
+    }
     setFocus(Qt::OtherFocusReason);
     selectAll();
 }
 
 bool TVxNumEdit::LeaveEdit() {
-    if (!FHex && text().contains('$'))
+    if (!FHex && text().contains('$')) {
         SetHex(true);
-    if (FHex && !text().contains('$'))
+    }
+    if (FHex && !text().contains('$')) {
         setText('$' + text());
+    }
     if (CheckInput()) {
         FormatText();
         return false;
@@ -455,8 +512,9 @@ bool TVxNumEdit::LeaveEdit() {
     selectAll();
     // Confirming with OK must not take an unreadable number along; cancelling may.
     QWidget* receiver = QApplication::focusWidget();
-    if (!receiver)
+    if (!receiver) {
         return false;
+    }
     auto* button = qobject_cast<QPushButton*>(receiver);
     return !button || button->property("modalResult").toInt() == mrOk;
 }
@@ -480,8 +538,9 @@ void TVxNumEdit::FilterKey(QKeyEvent* event) {
         QLineEdit::keyPressEvent(event);
         return;
     }
-    if (key >= 'a' && key <= 'z')
+    if (key >= 'a' && key <= 'z') {
         key -= 'a' - 'A';
+    }
     switch (key) {
     case KeyEnter:
         CheckInput();
@@ -518,111 +577,45 @@ void TVxNumEdit::FilterKey(QKeyEvent* event) {
 }
 
 bool TVxNumEdit::AcceptsChar(int key) const {
-    if (key <= ' ' || key == UnknownChar)
+    if (key <= ' ' || key == UnknownChar) {
         return false;
+    }
     const int separator = static_cast<unsigned char>(DecimalSeparator());
     const bool digit = key >= '0' && key <= '9';
     if (FHex) {
-        if (!digit && !(key >= 'A' && key <= 'F'))
+        if (!digit && !(key >= 'A' && key <= 'F')) {
             return false;
+        }
     } else if (!digit && key != separator && key != '-') {
         return false;
     }
     const QString current = text();
     const QChar separatorChar(static_cast<char16_t>(separator));
-    if (key == separator && (FDigitsFrac == 0 || current.contains(separatorChar)))
+    if (key == separator && (FDigitsFrac == 0 || current.contains(separatorChar))) {
         return false;
-    if (key == '-' && (FMin >= 0 || FHex || current.contains('-')))
+    }
+    if (key == '-' && (FMin >= 0 || FHex || current.contains('-'))) {
         return false;
+    }
 
     const int start = hasSelectedText() ? selectionStart() : cursorPosition();
     const int end = hasSelectedText() ? selectionEnd() : start;
-    if (key == '-' && start != 0)
+    if (key == '-' && start != 0) {
         return false;
+    }
     const QString result =
         current.left(start) + QChar(static_cast<char16_t>(key)) + current.mid(end, 500);
     const qsizetype length = result.size();
     const qsizetype s = result.indexOf(separatorChar) + 1;
     const qsizetype m = result.indexOf('-') + 1;
-    if (s > 0 && length - s > FDigitsFrac)
+    if (s > 0 && length - s > FDigitsFrac) {
         return false;
-    if (s > 0 && s - m > FDigitsInt + 1)
+    }
+    if (s > 0 && s - m > FDigitsInt + 1) {
         return false;
-    if (s == 0 && length - m > FDigitsInt)
+    }
+    if (s == 0 && length - m > FDigitsInt) {
         return false;
+    }
     return true;
-}
-
-TVxRadioBtn::TVxRadioBtn(QWidget* parent) : QRadioButton(parent) {
-    connect(this, &QAbstractButton::toggled, this, [this] { UpdateControl(); });
-}
-
-TVxRadioBtn::TVxRadioBtn(const QString& text, QWidget* parent) : QRadioButton(text, parent) {
-    connect(this, &QAbstractButton::toggled, this, [this] { UpdateControl(); });
-}
-
-void TVxRadioBtn::SetControl(QWidget* control) {
-    if (qobject_cast<TVxRadioBtn*>(control))
-        return;
-    FControl = control;
-    if (control)
-        UpdateControl();
-}
-
-void TVxRadioBtn::showEvent(QShowEvent* event) {
-    QRadioButton::showEvent(event);
-    // The window now exists: the checked button's control can take the focus it could not
-    // take while the window was being built.
-    if (!FShown) {
-        FShown = true;
-        UpdateControl();
-    }
-}
-
-void TVxRadioBtn::keyPressEvent(QKeyEvent* event) {
-    QRadioButton::keyPressEvent(event);
-    // An arrow key checks the neighbouring button, whose control takes the focus, and then
-    // focuses that button itself; the focus belongs in the control, as after a click.
-    switch (event->key()) {
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-        if (auto* now = qobject_cast<TVxRadioBtn*>(QApplication::focusWidget());
-            now && now != this && now->isChecked())
-            now->FocusControl();
-        break;
-    default:
-        break;
-    }
-}
-
-void TVxRadioBtn::FocusControl() {
-    QWidget* control = FControl;
-    // A control of a window that is not shown yet cannot take the focus; that is no error.
-    if (control && control->isEnabled() && control->focusPolicy() != Qt::NoFocus &&
-        control->window()->isVisible())
-        control->setFocus();
-}
-
-void TVxRadioBtn::UpdateControl() {
-    QWidget* control = FControl;
-    if (!control)
-        return;
-    if (FAutoDisable)
-        control->setEnabled(isChecked());
-    FocusControl();
-    if (FAutoColor) {
-        const QPalette system = QApplication::palette(control);
-        const QColor colour = system.color(isChecked() ? QPalette::Base : QPalette::Button);
-        QPalette palette = control->palette();
-        palette.setColor(QPalette::Base, colour);
-        palette.setColor(QPalette::Window, colour);
-        control->setPalette(palette);
-        const bool edit =
-            qobject_cast<QLineEdit*>(control) || qobject_cast<QAbstractScrollArea*>(control) ||
-            qobject_cast<QAbstractSpinBox*>(control) || qobject_cast<QComboBox*>(control);
-        if (!edit)
-            control->setAutoFillBackground(true);
-    }
 }

@@ -2,9 +2,8 @@
 #pragma once
 
 #include <QLineEdit>
-#include <QPointer>
-#include <QRadioButton>
 #include <cstdint>
+#include <string>
 
 /// A single-line edit for one number: lets the user type only what can form a number within
 /// its digit limits, keeps Value inside [Min, Max] and rewrites the text into one canonical
@@ -55,37 +54,4 @@ private:
     /// Set from the focus coming in until it leaves for another control of the window, so
     /// that a context menu or another window taking the focus for a while is no new entry.
     bool FEntered = false;
-};
-
-/// A radio button that drives a bound control: while checked the control is enabled, shown
-/// in the window colour and focused; while unchecked it is disabled and shown in the
-/// button-face colour.
-class TVxRadioBtn : public QRadioButton {
-    Q_OBJECT
-
-public:
-    explicit TVxRadioBtn(QWidget* parent = nullptr);
-    TVxRadioBtn(const QString& text, QWidget* parent = nullptr);
-
-    bool AutoDisable() const { return FAutoDisable; }
-    void SetAutoDisable(bool b) { FAutoDisable = b; }
-    bool AutoColor() const { return FAutoColor; }
-    void SetAutoColor(bool b) { FAutoColor = b; }
-    QWidget* Control() const { return FControl; }
-    /// Binds control; another TVxRadioBtn is ignored. The binding ends when control is destroyed.
-    void SetControl(QWidget* control);
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
-private:
-    void UpdateControl();
-    /// Gives the bound control the focus when it can take it.
-    void FocusControl();
-
-    bool FAutoDisable = true;
-    bool FShown = false;
-    bool FAutoColor = true;
-    QPointer<QWidget> FControl;
 };

@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QRadioButton>
+#include <algorithm>
 
 TRadioGroup::TRadioGroup(const QString& name, const QString& caption, const QStringList& items,
                          QWidget* parent)
@@ -22,12 +23,29 @@ TRadioGroup::TRadioGroup(const QString& name, const QString& caption, const QStr
         group->addButton(item);
         FItems.push_back(item);
     }
+    connect(group, &QButtonGroup::buttonToggled, this, [this](QAbstractButton*, bool checked) {
+        if (checked) {
+            TabToChecked();
+        }
+    });
+    TabToChecked();
+}
+
+void TRadioGroup::TabToChecked() {
+    const std::size_t target = static_cast<std::size_t>(std::max(ItemIndex(), 0));
+    for (std::size_t i = 0; i < FItems.size(); ++i) {
+        const Qt::FocusPolicy policy = FItems[i]->focusPolicy();
+        FItems[i]->setFocusPolicy(i == target ? Qt::FocusPolicy(policy | Qt::TabFocus)
+                                              : Qt::FocusPolicy(policy & ~Qt::TabFocus));
+    }
 }
 
 int TRadioGroup::ItemIndex() const {
-    for (std::size_t i = 0; i < FItems.size(); ++i)
-        if (FItems[i]->isChecked())
+    for (std::size_t i = 0; i < FItems.size(); ++i) {
+        if (FItems[i]->isChecked()) {
             return static_cast<int>(i);
+        }
+    }
     return -1;
 }
 
@@ -38,10 +56,14 @@ void TRadioGroup::SetItemIndex(int index) {
     }
     // An exclusive group refuses to have its checked button unchecked.
     QButtonGroup* group = FItems.empty() ? nullptr : FItems.front()->group();
-    if (group)
+    if (group) {
         group->setExclusive(false);
-    for (QRadioButton* item : FItems)
+    }
+    for (QRadioButton* item : FItems) {
         item->setChecked(false);
-    if (group)
+    }
+    if (group) {
         group->setExclusive(true);
+    }
+    TabToChecked();
 }

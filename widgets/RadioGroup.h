@@ -23,5 +23,10 @@ public:
     int ItemCount() const { return static_cast<int>(FItems.size()); }
 
 private:
+    /// Lets Tab enter the group at its checked item (the first when none is), as in a radio
+    /// group of any desktop; Qt would enter at the item that last had the focus, which a
+    /// selection set by the program does not move.
+    void TabToChecked();
+
     std::vector<QRadioButton*> FItems;
 };

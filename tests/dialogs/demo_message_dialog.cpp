@@ -2,8 +2,9 @@
 // A window with the system's controls and, over it, the message dialog with a long message:
 // run under a real display to look at the layout.
 
-#include "widgets/LinkLabel.h"
 #include "dialogs/MessageDialog.h"
+#include "widgets/BoundRadioButton.h"
+#include "widgets/LinkLabel.h"
 #include "widgets/NumberEdit.h"
 
 #include <QApplication>

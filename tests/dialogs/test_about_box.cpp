@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "dialogs/AboutBox.h"
 
-#include "widgets/ModalResult.h"
+#include "platform/Shell.h"
+#include "tests/support/DesktopFont.h"
+#include "widgets/ApplicationTitle.h"
 #include "widgets/FormScale.h"
 #include "widgets/LinkLabel.h"
 #include "widgets/Modal.h"
-#include "widgets/ApplicationTitle.h"
-#include "platform/Shell.h"
-#include "tests/support/DesktopFont.h"
+#include "widgets/ModalResult.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -52,8 +52,9 @@ private:
 bool MakeProgramFile(const QString& path, const QDateTime& modified) {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write("\x7f"
-                                                 "ELF") != 4)
+                                                 "ELF") != 4) {
         return false;
+    }
     // Written out first, or closing the file would set the time anew.
     f.flush();
     return f.setFileTime(modified, QFileDevice::FileModificationTime);
@@ -66,8 +67,9 @@ QDateTime MidYear(int year) {
 
 template <class T> T* Child(QWidget& form, const char* name) {
     T* child = form.findChild<T*>(QString::fromLatin1(name));
-    if (!child)
+    if (!child) {
         qWarning("no child %s", name);
+    }
     return child;
 }
 
@@ -85,7 +87,7 @@ QPoint CentredOver(const QWidget& main, const QSize& size) {
 } // namespace
 
 /// The about box on the offscreen platform.
-class TestVxAbout2 : public QObject {
+class TestAboutBox : public QObject {
     Q_OBJECT
 
 private slots:
@@ -103,7 +105,7 @@ private slots:
     void linksGoThroughTheShell();
 };
 
-void TestVxAbout2::texts_data() {
+void TestAboutBox::texts_data() {
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<int>("year");
     QTest::addColumn<QString>("caption");
@@ -124,7 +126,7 @@ void TestVxAbout2::texts_data() {
         << "mailto:tabbit@example.org?subject=pr%C3%BCfer";
 }
 
-void TestVxAbout2::texts() {
+void TestAboutBox::texts() {
     QFETCH(QString, fileName);
     QFETCH(int, year);
     QFETCH(QString, caption);
@@ -144,7 +146,7 @@ void TestVxAbout2::texts() {
     QCOMPARE(Url(form, "VxLbl1"), QString("www.example.org/tabbit"));
 }
 
-void TestVxAbout2::unreadableProgramFileOmitsTheYear() {
+void TestAboutBox::unreadableProgramFileOmitsTheYear() {
     QTemporaryDir dir;
     TFormAbout2 form(nullptr, dir.filePath("gone"));
     QCOMPARE(Child<QLabel>(form, "LabelCopyR")->text(),
@@ -152,7 +154,7 @@ void TestVxAbout2::unreadableProgramFileOmitsTheYear() {
     QCOMPARE(form.windowTitle(), QString("Info about gone 1.1"));
 }
 
-void TestVxAbout2::layout() {
+void TestAboutBox::layout() {
     TFormAbout2 form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -181,7 +183,7 @@ void TestVxAbout2::layout() {
     QCOMPARE(ok->property("modalResult").toInt(), int(mrOk));
 }
 
-void TestVxAbout2::textsAreBuiltOnceWhileEveryShowingRecentres() {
+void TestAboutBox::textsAreBuiltOnceWhileEveryShowingRecentres() {
     QTemporaryDir dir;
     const QString exe = dir.filePath("tabbit");
     QVERIFY(MakeProgramFile(exe, MidYear(2005)));
@@ -227,7 +229,7 @@ void TestVxAbout2::textsAreBuiltOnceWhileEveryShowingRecentres() {
     QVERIFY(seen[0].Pos != seen[1].Pos);
 }
 
-void TestVxAbout2::closingKeys_data() {
+void TestAboutBox::closingKeys_data() {
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("result");
     QTest::newRow("Enter") << int(Qt::Key_Return) << int(mrOk);
@@ -236,22 +238,23 @@ void TestVxAbout2::closingKeys_data() {
     QTest::newRow("close box") << 0 << int(mrCancel);
 }
 
-void TestVxAbout2::closingKeys() {
+void TestAboutBox::closingKeys() {
     QFETCH(int, key);
     QFETCH(int, result);
     TFormAbout2 form;
     const TScopedModalHook hook([&](QDialog& d) {
         QVERIFY(QTest::qWaitForWindowExposed(&d));
-        if (key)
+        if (key) {
             QTest::keyClick(&d, Qt::Key(key));
-        else
+        } else {
             d.close();
+        }
         QVERIFY(!d.isVisible());
     });
     QCOMPARE(ShowModal(form), result);
 }
 
-void TestVxAbout2::linksGoThroughTheShell() {
+void TestAboutBox::linksGoThroughTheShell() {
     QTemporaryDir dir;
     const QString exe = dir.filePath("tabbit");
     QVERIFY(MakeProgramFile(exe, MidYear(2005)));
@@ -273,11 +276,11 @@ void TestVxAbout2::linksGoThroughTheShell() {
     QVERIFY(shell.Fake.Started.empty());
 }
 
-void TestVxAbout2::textsFitAtDesktopFonts_data() {
+void TestAboutBox::textsFitAtDesktopFonts_data() {
     AddDesktopFontRows();
 }
 
-void TestVxAbout2::textsFitAtDesktopFonts() {
+void TestAboutBox::textsFitAtDesktopFonts() {
     QFETCH(int, points);
     const TDesktopFont desktop(points);
     TFormAbout2 form;
@@ -298,5 +301,5 @@ void TestVxAbout2::textsFitAtDesktopFonts() {
     }
 }
 
-QTEST_MAIN(TestVxAbout2)
+QTEST_MAIN(TestAboutBox)
 #include "test_about_box.moc"

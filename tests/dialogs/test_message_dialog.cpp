@@ -2,11 +2,11 @@
 // The message dialog: its layout, its buttons and keys answered through the real widgets, and
 // the placement of forms over the active window.
 
-#include "widgets/Modal.h"
-#include "widgets/ApplicationTitle.h"
 #include "dialogs/MessageDialog.h"
 #include "platform/HelpViewer.h"
 #include "tests/support/DesktopFont.h"
+#include "widgets/ApplicationTitle.h"
+#include "widgets/Modal.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -25,8 +25,9 @@ int Answer(const std::function<void(QDialog&)>& answer, const std::function<int(
     TScopedModalHook hook([&](QDialog& dialog) {
         dialog.activateWindow();
         QApplication::setActiveWindow(&dialog);
-        if (QTest::qWaitForWindowExposed(&dialog))
+        if (QTest::qWaitForWindowExposed(&dialog)) {
             answer(dialog);
+        }
     });
     return call();
 }
@@ -41,8 +42,9 @@ QStringList ButtonOrder(QDialog& d) {
     std::sort(buttons.begin(), buttons.end(),
               [](QPushButton* a, QPushButton* b) { return a->x() < b->x(); });
     QStringList names;
-    for (QPushButton* b : buttons)
+    for (QPushButton* b : buttons) {
         names << b->objectName();
+    }
     return names;
 }
 
@@ -57,7 +59,7 @@ public:
 
 } // namespace
 
-class TestVxdialog40 : public QObject {
+class TestMessageDialog : public QObject {
     Q_OBJECT
 
 private slots:
@@ -82,16 +84,17 @@ private slots:
                 QCOMPARE(Button(d, "No")->text(), QString("&No"));
                 QVERIFY(Button(d, "No")->isDefault());
                 QVERIFY(Button(d, "No")->hasFocus());
-                if (action == "enter")
+                if (action == "enter") {
                     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-                else if (action == "escape")
+                } else if (action == "escape") {
                     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-                else if (action == "click Yes")
+                } else if (action == "click Yes") {
                     QTest::mouseClick(Button(d, "Yes"), Qt::LeftButton);
-                else if (action == "alt+y")
+                } else if (action == "alt+y") {
                     QTest::keyClick(&d, Qt::Key_Y, Qt::AltModifier);
-                else
+                } else {
                     d.close();
+                }
                 QTRY_VERIFY(!d.isVisible()); // an accelerator clicks after a moment
             },
             [] { return ConfirmYesNo("Really delete all field definitions?"); });
@@ -160,8 +163,9 @@ private slots:
 
     void longMessageWrapsAtHalfTheScreen() {
         std::string words;
-        for (int i = 0; i < 60; ++i)
+        for (int i = 0; i < 60; ++i) {
             words += "word" + std::to_string(i) + ' ';
+        }
         std::unique_ptr<TMessageForm> form(
             CreateMessageDialogEx(words, dkInformation, {dbOK}, dbOK, true, 0));
         auto* message = form->findChild<QLabel*>("Message");
@@ -182,7 +186,8 @@ private slots:
         QTest::newRow("error") << int(dkError) << "Error" << true;
         QTest::newRow("information") << int(dkInformation) << "Information" << true;
         QTest::newRow("confirmation") << int(dkConfirmation) << "Confirmation" << true;
-        QTest::newRow("custom never has an icon") << int(dkCustom) << "test_message_dialog" << false;
+        QTest::newRow("custom never has an icon")
+            << int(dkCustom) << "test_message_dialog" << false;
     }
     void kinds() {
         QFETCH(int, kind);
@@ -228,8 +233,9 @@ private slots:
             // focused push button answers Enter as well.
             std::unique_ptr<TMessageForm> form(CreateMessageDialogEx(
                 "m", dkWarning, set, static_cast<TDialogButton>(defaultButton), true, 0));
-            for (QPushButton* b : form->findChildren<QPushButton*>())
+            for (QPushButton* b : form->findChildren<QPushButton*>()) {
                 QCOMPARE(b->isDefault(), b->objectName() == "Yes" && defaultButton == dbYes);
+            }
         }
         bool open = false;
         const int answer = Answer(
@@ -310,5 +316,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestVxdialog40)
+QTEST_MAIN(TestMessageDialog)
 #include "test_message_dialog.moc"

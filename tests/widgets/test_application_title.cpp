@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: MIT
-// The small form and label helpers.
+// The executable's name as the windows show it.
 
-#include "widgets/LinkLabel.h"
 #include "widgets/ApplicationTitle.h"
 
-#include <QLabel>
 #include <QTest>
 
-class TestVxVCLutils40 : public QObject {
+class TestApplicationTitle : public QObject {
     Q_OBJECT
 
 private slots:
@@ -36,20 +34,7 @@ private slots:
         QCOMPARE(ApplicationTitleText(), QString("test_application_title"));
         QVERIFY(ProgramVersion.empty());
     }
-
-    void relayoutAutoSizeLabels() {
-        QWidget form;
-        auto* link = new TVxLbl(&form);
-        auto* fixed = new QLabel(&form);
-        link->resize(5, 5);
-        fixed->resize(5, 5);
-        static_cast<QLabel*>(link)->setText("a much longer caption than before");
-        fixed->setText("a much longer caption than before");
-        RelayoutAutoSizeLabels(&form);
-        QCOMPARE(link->size(), link->sizeHint());
-        QCOMPARE(fixed->size(), QSize(5, 5));
-    }
 };
 
-QTEST_MAIN(TestVxVCLutils40)
+QTEST_MAIN(TestApplicationTitle)
 #include "test_application_title.moc"

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The standard error display and the plain message box, answered through their OK button.
 
+#include "engine/Exceptions.h"
 #include "widgets/ErrorDisplay.h"
 #include "widgets/Modal.h"
-#include "engine/Exceptions.h"
 
 #include <QMessageBox>
 #include <QPushButton>
@@ -40,7 +40,7 @@ private:
 
 } // namespace
 
-class TestVxErrorDisplay : public QObject {
+class TestErrorDisplay : public QObject {
     Q_OBJECT
 
 private slots:
@@ -103,5 +103,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestVxErrorDisplay)
+QTEST_MAIN(TestErrorDisplay)
 #include "test_error_display.moc"

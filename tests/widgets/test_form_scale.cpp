@@ -12,7 +12,7 @@
 #include <QLineEdit>
 #include <QTest>
 
-class TestVxFormScale : public QObject {
+class TestFormScale : public QObject {
     Q_OBJECT
 
 private slots:
@@ -124,5 +124,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestVxFormScale)
+QTEST_MAIN(TestFormScale)
 #include "test_form_scale.moc"

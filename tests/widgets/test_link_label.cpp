@@ -2,8 +2,8 @@
 // The link label: its look, URL following the caption, and the route a click takes to the
 // shell, observed through a recording shell so that nothing is opened.
 
-#include "widgets/LinkLabel.h"
 #include "platform/Shell.h"
+#include "widgets/LinkLabel.h"
 
 #include <QApplication>
 #include <QTest>
@@ -42,14 +42,15 @@ QColor FontColour(const QLabel& label) {
 
 QStringList Calls(const TRecordingShell& shell) {
     QStringList calls;
-    for (const std::string& c : shell.Calls)
+    for (const std::string& c : shell.Calls) {
         calls << QString::fromStdString(c);
+    }
     return calls;
 }
 
 } // namespace
 
-class TestVxLabel : public QObject {
+class TestLinkLabel : public QObject {
     Q_OBJECT
 
     TRecordingShell FShell;
@@ -108,10 +109,11 @@ private slots:
             label.SetCaption("old");
             QCOMPARE(label.URL(), std::string("old"));
             label.SetURL(url.toStdString());
-            if (throughQLabel)
+            if (throughQLabel) {
                 static_cast<QLabel&>(label).setText(caption);
-            else
+            } else {
                 label.SetCaption(caption.toStdString());
+            }
             QCOMPARE(QString::fromStdString(label.URL()), expected);
         }
     }
@@ -205,5 +207,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestVxLabel)
+QTEST_MAIN(TestLinkLabel)
 #include "test_link_label.moc"

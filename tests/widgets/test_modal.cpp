@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: MIT
 // Showing dialogs modally with a hook that answers them through their real buttons.
 
-#include "widgets/ModalResult.h"
 #include "widgets/Modal.h"
+#include "widgets/ModalResult.h"
 
 #include <QDialog>
 #include <QPushButton>
 #include <QTest>
 #include <functional>
 
-class TestVxModal : public QObject {
+class TestModal : public QObject {
     Q_OBJECT
 
 private slots:
@@ -31,12 +31,13 @@ private slots:
         bool shownModal = false;
         TScopedModalHook hook([&](QDialog& d) {
             shownModal = d.isVisible() && d.isModal();
-            if (answer == "reject")
+            if (answer == "reject") {
                 d.reject();
-            else if (answer == "accept")
+            } else if (answer == "accept") {
                 d.accept();
-            else if (!answer.isEmpty())
+            } else if (!answer.isEmpty()) {
                 QTest::mouseClick(d.findChild<QPushButton*>(answer), Qt::LeftButton);
+            }
         });
         QCOMPARE(ShowModal(dialog), result);
         QVERIFY(shownModal);
@@ -51,8 +52,9 @@ private slots:
         {
             TScopedModalHook inner([&](QDialog& d) {
                 seen << "inner " + d.objectName();
-                if (d.objectName() != "first")
+                if (d.objectName() != "first") {
                     return;
+                }
                 // A dialog opened while answering is answered by the hook in force.
                 QDialog nested;
                 nested.setObjectName("nested");
@@ -70,5 +72,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestVxModal)
+QTEST_MAIN(TestModal)
 #include "test_modal.moc"

@@ -1,24 +1,20 @@
 // SPDX-License-Identifier: MIT
-// The numeric edit and the radio button with a bound control, driven through real keys, mouse
-// clicks and focus changes in a shown window.
+// The numeric edit, driven through real keys, mouse clicks and focus changes in a shown window.
 
-#include "widgets/ModalResult.h"
-#include "widgets/Modal.h"
-#include "widgets/NumberEdit.h"
-#include "engine/Exceptions.h"
 #include "engine/Dates.h"
+#include "engine/Exceptions.h"
+#include "widgets/Modal.h"
+#include "widgets/ModalResult.h"
+#include "widgets/NumberEdit.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
-#include <memory>
 
 namespace {
 
@@ -38,16 +34,18 @@ struct TEditWindow {
         auto* layout = new QVBoxLayout(&Window);
         for (QWidget* w :
              {static_cast<QWidget*>(Edit), static_cast<QWidget*>(Other), static_cast<QWidget*>(Ok),
-              static_cast<QWidget*>(Cancel), static_cast<QWidget*>(Plain)})
+              static_cast<QWidget*>(Cancel), static_cast<QWidget*>(Plain)}) {
             layout->addWidget(w);
+        }
         // The main window's record count.
         Edit->SetDigitsInt(7);
         Edit->SetValue(100);
         Window.show();
         Window.activateWindow();
         QApplication::setActiveWindow(&Window);
-        if (!QTest::qWaitForWindowExposed(&Window))
+        if (!QTest::qWaitForWindowExposed(&Window)) {
             qFatal("the test window is not shown");
+        }
         Edit->setFocus(Qt::TabFocusReason);
     }
     void Paste(const QString& text) {
@@ -59,7 +57,7 @@ struct TEditWindow {
 
 } // namespace
 
-class TestVxkomp40 : public QObject {
+class TestNumberEdit : public QObject {
     Q_OBJECT
 
 private slots:
@@ -107,10 +105,11 @@ private slots:
             w.Edit->SetMin(c.Min);
             w.Edit->SetHex(c.Hex);
             w.Edit->setText(c.Text);
-            if (c.SelStart < 0)
+            if (c.SelStart < 0) {
                 w.Edit->end(false);
-            else
+            } else {
                 w.Edit->setSelection(c.SelStart, c.SelLength);
+            }
             QTest::keyClicks(w.Edit, c.Typed);
             QVERIFY2(w.Edit->text() == c.Expected, c.Name);
         }
@@ -295,6 +294,11 @@ private slots:
             {8, 0, -0.4, "0"},           // zero is never negative
             {2, 2, 123.45, "123.50"},    // at most DigitsInt + DigitsFrac digits
             {2, 6, 0.00001, "0.000010"}, // read back from the exponent form
+            {7, 0, 12345678, "1.234568E7"},
+            {8, 2, 9.995, "10.00"},   // a carry through every digit
+            {8, 1, 999.96, "1000.0"}, // the carry adds an integer digit
+            {8, 0, 0.5, "1"},         // no digit kept, rounded up
+            {8, 0, 0.49, "0"},        // no digit kept, rounded down
         };
         for (const TCase& c : cases) {
             TVxNumEdit edit;
@@ -313,97 +317,15 @@ private slots:
         const char* invalid[] = {"", "-", "1,000.5", "$10", "1e", "1e99999"};
         for (char separator : {'.', ','}) {
             FormatSettings().DecimalSeparator = separator;
-            for (const auto& [text, value] : valid)
+            for (const auto& [text, value] : valid) {
                 QCOMPARE(static_cast<double>(TVxNumEdit::StrToFloatAny(text)), value);
-            for (const char* text : invalid)
+            }
+            for (const char* text : invalid) {
                 QVERIFY_THROWS_EXCEPTION(EConvertError, TVxNumEdit::StrToFloatAny(text));
+            }
         }
-    }
-
-    // The radio button with a bound control.
-
-    void outputTargetChoice() {
-        QWidget window;
-        auto* file = new TVxRadioBtn("Output on &file", &window);
-        auto* memo = new TVxRadioBtn("Output in &memo", &window);
-        auto* fileName = new QLineEdit(&window);
-        auto* memo1 = new QPlainTextEdit(&window);
-        auto* layout = new QVBoxLayout(&window);
-        for (QWidget* w : {static_cast<QWidget*>(file), static_cast<QWidget*>(memo),
-                           static_cast<QWidget*>(fileName), static_cast<QWidget*>(memo1)})
-            layout->addWidget(w);
-        file->setChecked(true);
-        file->SetControl(fileName);
-        memo->SetControl(memo1);
-
-        const QColor window_ = QApplication::palette(fileName).color(QPalette::Base);
-        const QColor face = QApplication::palette(fileName).color(QPalette::Button);
-        QVERIFY(fileName->isEnabled());
-        QVERIFY(!memo1->isEnabled());
-        QCOMPARE(fileName->palette().color(QPalette::Base), window_);
-        QCOMPARE(memo1->palette().color(QPalette::Base), face);
-
-        window.show();
-        window.activateWindow();
-        QApplication::setActiveWindow(&window);
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QTRY_VERIFY(fileName->hasFocus());
-
-        QTest::mouseClick(memo, Qt::LeftButton, {}, QPoint(8, memo->height() / 2));
-        QVERIFY(memo1->isEnabled());
-        QVERIFY(memo1->hasFocus());
-        QVERIFY(!fileName->isEnabled());
-        QCOMPARE(fileName->palette().color(QPalette::Base), face);
-        QCOMPARE(memo1->palette().color(QPalette::Base), window_);
-
-        QTest::mouseClick(file, Qt::LeftButton, {}, QPoint(8, file->height() / 2));
-        QVERIFY(fileName->hasFocus());
-        QVERIFY(!memo1->isEnabled());
-
-        // Choosing with the arrow keys moves the focus into the control, as a click does.
-        file->setFocus();
-        QTest::keyClick(file, Qt::Key_Down);
-        QVERIFY(memo->isChecked());
-        QVERIFY(memo1->hasFocus());
-        memo->setFocus();
-        QTest::keyClick(memo, Qt::Key_Up);
-        QVERIFY(file->isChecked());
-        QVERIFY(fileName->hasFocus());
-        // An arrow key that finds no other button leaves the focus where it is.
-        file->setFocus();
-        QTest::keyClick(file, Qt::Key_Up);
-        QVERIFY(file->isChecked());
-        QVERIFY(file->hasFocus());
-    }
-
-    void bindingRules() {
-        QWidget window;
-        TVxRadioBtn radio("r", &window);
-        TVxRadioBtn sibling("s", &window);
-        auto label = std::make_unique<QLabel>("label", &window);
-        radio.SetControl(label.get());
-        radio.SetControl(&sibling); // another radio button is refused
-        QCOMPARE(radio.Control(), label.get());
-
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        radio.setChecked(true);
-        QVERIFY(label->isEnabled());
-        QVERIFY(label->autoFillBackground());
-        QCOMPARE(label->palette().color(QPalette::Window),
-                 QApplication::palette(label.get()).color(QPalette::Base));
-        QVERIFY(!label->hasFocus()); // a label takes no focus
-
-        radio.SetAutoDisable(false);
-        QVERIFY(label->isEnabled()); // nothing re-applied now
-        sibling.setChecked(true);
-        QVERIFY(label->isEnabled());
-
-        label.reset();
-        QCOMPARE(radio.Control(), nullptr);
-        radio.setChecked(true); // nothing left to drive
     }
 };
 
-QTEST_MAIN(TestVxkomp40)
+QTEST_MAIN(TestNumberEdit)
 #include "test_number_edit.moc"
