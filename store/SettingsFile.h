@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "engine/Latin1Text.h"
+
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,10 +22,6 @@ void SetDefaultIniPath(const std::string& path);
 /// executablePath with the extension of its file name replaced by ".ini" (appended when the
 /// file name has none).
 std::string IniPathOfExecutable(const std::string& executablePath);
-
-/// True when a and b are equal without regard to case (a to z and the accented Latin-1
-/// letters with their capitals).
-bool SameText(std::string_view a, std::string_view b);
 
 /// The sections of a settings file in file order, each a name with the lines it owns.
 /// Lookups by name ignore case and start where the last one succeeded.
@@ -74,9 +74,16 @@ private:
 /// DeleteKey and EraseSection (and what builds on them); sections that LoadFromFile added from
 /// another file are not among them. The new file goes to a temporary file
 /// "<settings file>.saving-XXXXXX" that replaces the old one in one step, so a reader sees
-/// either the old file or the new one; such temporary files that a killed process left behind
-/// are removed by the next rewrite. A lock that cannot be had (its folder is not writable,
-/// say) fails the rewrite with EInOutError like any other failure to write.
+/// either the old file or the new one, and keeps the old file's owner, group and permission
+/// bits; such temporary files that a killed process left behind are removed by the next
+/// rewrite. A settings file reached through symbolic links stays a link: the file at the end of
+/// the chain is rewritten (and made when missing), with the lock and the temporary file beside
+/// it, so that programs saving through different links to one file share one lock.
+///
+/// A rewrite waits for a lock that another process holds at most LockTimeout, calling
+/// OnLockWait between its attempts, and then fails with ESettingsFileError. A lock that cannot
+/// be had otherwise (a folder in its place, say) fails the rewrite with ESettingsFileError, an
+/// EInOutError whose message names the settings file and the cause. Reading never locks.
 ///
 /// Only regular files are read, and none larger than 256 MB ("Settings file too large").
 class TVxIniFile {
@@ -137,6 +144,9 @@ public:
     void SetFilePath(const std::string& path);
     /// Removes every section.
     void ClearSections();
+    /// Forgets the changes not written yet, so that nothing is written for them: for a caller
+    /// that has reported a failed rewrite and does not want the release to try again.
+    void DiscardChanges();
     /// Finds the section from CurSection on, wrapping around; when it is absent and create
     /// is set, appends it empty. lines receives the section's line list, or nullptr. Returns
     /// the index of the key's first line, or -1.
@@ -161,6 +171,12 @@ public:
     /// Characters with codes below 33 at the end of a line are removed.
     bool TrimLineEnd = false;
 
+    /// The longest a rewrite waits for a lock that another process holds.
+    std::chrono::milliseconds LockTimeout{5000};
+    /// Called between two attempts to get a lock that another process holds, for example to
+    /// keep a window responsive; may be empty.
+    std::function<void()> OnLockWait;
+
 private:
     /// One change made through the store since it was loaded or last written, kept so that a
     /// rewrite can make it again on the file as it is then.
@@ -172,7 +188,6 @@ private:
         std::string Value;
     };
 
-    void ParseText(std::string_view text);
     void AddLine(std::string_view line, std::int32_t& current);
     /// Makes change on the sections in memory; true when they changed.
     bool ApplyChange(const TChange& change);
