@@ -2,7 +2,6 @@
 #include "store/SavedDefinitions.h"
 
 #include "engine/Exceptions.h"
-#include "engine/Latin1Text.h"
 #include "store/SettingsFile.h"
 #include "store/SettingsFileError.h"
 
@@ -78,9 +77,7 @@ void TSavedDefinitions::Save(const std::string& name, const std::string& definit
     }
     CheckStorableName(name);
     const std::unique_ptr<TVxIniFile> ini = Open();
-    std::vector<std::string> names;
-    ini->ReadSection(Section, names);
-    CheckNew(names, name);
+    CheckNew(*ini, name);
     ini->WriteString(Section, name, definition);
     Write(*ini);
 }
@@ -94,9 +91,7 @@ void TSavedDefinitions::Rename(const std::string& oldName, const std::string& ne
     }
     CheckStorableName(newName);
     const std::unique_ptr<TVxIniFile> ini = Open();
-    std::vector<std::string> names;
-    ini->ReadSection(Section, names);
-    CheckNew(names, newName);
+    CheckNew(*ini, newName);
     const std::string value = ini->ReadString(Section, oldName, "");
     // Written before the old line goes, so that a value the file refuses leaves the store
     // unchanged instead of without the old line.
@@ -137,10 +132,11 @@ void TSavedDefinitions::CheckStorableName(const std::string& name) {
     }
 }
 
-void TSavedDefinitions::CheckNew(const std::vector<std::string>& names, const std::string& name) {
-    for (const std::string& existing : names) {
-        if (SameText(existing, name)) {
-            throw Exception("Duplicate name for record definition!");
-        }
+void TSavedDefinitions::CheckNew(TVxIniFile& ini, const std::string& name) {
+    // Looked up rather than compared with a copy of every name, which a large file would
+    // make costly.
+    std::vector<std::string>* lines = nullptr;
+    if (ini.FindKey(Section, name, lines, false) >= 0) {
+        throw Exception("Duplicate name for record definition!");
     }
 }

@@ -53,7 +53,7 @@ private:
     /// Refuses a name the settings file would not read back as it was saved.
     static void CheckStorableName(const std::string& name);
     /// Refuses name when the file holds it already, without regard to case.
-    static void CheckNew(const std::vector<std::string>& names, const std::string& name);
+    static void CheckNew(TVxIniFile& ini, const std::string& name);
 
     std::string FIniPath;
 };

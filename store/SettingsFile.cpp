@@ -118,8 +118,18 @@ public:
     explicit TReadFile(int fd) : FFd(fd) {}
     TReadFile(const TReadFile&) = delete;
     TReadFile& operator=(const TReadFile&) = delete;
-    ~TReadFile() { ::close(FFd); }
+    ~TReadFile() {
+        if (FFd >= 0) {
+            ::close(FFd);
+        }
+    }
     int Fd() const { return FFd; }
+    /// Hands the descriptor on to a caller that closes it.
+    int Release() {
+        const int fd = FFd;
+        FFd = -1;
+        return fd;
+    }
 
 private:
     int FFd;
@@ -324,29 +334,46 @@ void TVxIniFile::DiscardChanges() {
 
 void TVxIniFile::LoadFromFile(const std::string& path) {
     FCurSection = 0;
+    const int fd = OpenToLoad(path);
+    if (fd >= 0) {
+        LoadFrom(fd, path);
+    }
+}
+
+int TVxIniFile::OpenToLoad(const std::string& path) const {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return;
+        if (errno == ENOENT || errno == ENOTDIR) {
+            return -1;
+        }
         throw EInOutError(errno, path);
     }
     // Looked at before opening, because opening a device can have effects of its own.
     CheckReadable(info, path);
     // Non-blocking, so that a pipe put in the file's place since cannot hang the open.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
+    if (fd < 0) {
         throw EInOutError(errno, path);
-    const TReadFile file(fd);
-    if (::fstat(file.Fd(), &info) != 0)
+    }
+    TReadFile file(fd);
+    if (::fstat(file.Fd(), &info) != 0) {
         throw EInOutError(errno, path);
+    }
     CheckReadable(info, path);
+    return file.Release();
+}
+
+void TVxIniFile::LoadFrom(int fd, const std::string& path) {
+    const TReadFile file(fd);
     std::int32_t current = -1;
     const int readError = ReadLinesUpToCtrlZ(
         file.Fd(), [this, &current](std::string_view line) { AddLine(line, current); });
-    if (FSections.RemoveDuplicates())
+    if (FSections.RemoveDuplicates()) {
         FModified = true;
-    if (readError != 0)
+    }
+    if (readError != 0) {
         throw EInOutError(readError, path);
+    }
 }
 
 void TVxIniFile::AddLine(std::string_view line, std::int32_t& current) {
@@ -584,19 +611,39 @@ void TVxIniFile::RewriteUnderLock() {
     const TFileLock lock(target + ".lock", FFilePath, LockTimeout, OnLockWait);
     TReplacement::RemoveStale(target);
     // The file as it is now, with every change of this store made again on it: what other
-    // processes wrote since this store was loaded stays. Should anything fail, the store
+    // processes wrote since this store was loaded stays. Should the file not open, the store
     // goes back to what it held, with its changes still pending.
     TSectionList loaded = std::move(FSections);
-    const std::int32_t loadedCurSection = FCurSection;
+    FSections = TSectionList();
+    int fd = -1;
     try {
-        FSections = TSectionList();
-        LoadFromFile(FFilePath);
-        for (const TChange& change : FChanges)
-            ApplyChange(change);
-        WriteWholeFile(target);
+        fd = OpenToLoad(FFilePath);
     } catch (...) {
         FSections = std::move(loaded);
-        FCurSection = loadedCurSection;
+        FModified = true;
+        throw;
+    }
+    // What the store held goes before the file is read, so that a large file is never held
+    // twice. Should anything fail from here on, the store holds what it read of the file with
+    // its changes made on it, and they stay pending for the next rewrite.
+    loaded = TSectionList();
+    bool applied = false;
+    try {
+        FCurSection = 0;
+        if (fd >= 0) {
+            LoadFrom(fd, FFilePath);
+        }
+        for (const TChange& change : FChanges) {
+            ApplyChange(change);
+        }
+        applied = true;
+        WriteWholeFile(target);
+    } catch (...) {
+        if (!applied) {
+            for (const TChange& change : FChanges) {
+                ApplyChange(change);
+            }
+        }
         FModified = true;
         throw;
     }

@@ -128,7 +128,10 @@ public:
     /// Rewrites the file when the content changed: under the lock, the file's current content
     /// with this store's changes made again on it, which the store then holds. On failure
     /// raises EInOutError (Exception for a file too large), leaves the previous file as it
-    /// was, and the store as it was and still modified.
+    /// was and the store still modified, with its changes pending: when the file could not be
+    /// locked or opened, the store holds what it held; otherwise it holds what it read of the
+    /// file now with its changes made on it, as a successful rewrite would have left it, so
+    /// that a large file is never held twice.
     virtual void UpdateFile();
     /// Adds the sections of the file at path; a missing file adds nothing. A folder raises
     /// EInOutError, any other file that is not a regular one Exception "Not a regular file:
@@ -194,6 +197,10 @@ private:
     /// Notes a change made, for the next rewrite.
     void RecordChange(TChange change);
     void RewriteUnderLock();
+    /// Opens path for LoadFrom after the checks of LoadFromFile; -1 when there is no file.
+    int OpenToLoad(const std::string& path) const;
+    /// Adds the sections of the file open at fd, which it closes.
+    void LoadFrom(int fd, const std::string& path);
     /// The file a rewrite replaces: FilePath, or the file a symbolic link there leads to.
     std::string ReplacedFile() const;
     void WriteWholeFile(const std::string& target);
