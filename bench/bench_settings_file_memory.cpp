@@ -30,8 +30,11 @@ void MakeFile(const std::string& path, std::size_t mib, std::size_t lineLength) 
     const std::size_t size = mib << 20;
     std::size_t written = 14;
     for (std::size_t n = 0; written + lineLength <= size; ++n) {
-        const std::string key = "d" + std::to_string(n) + "=";
-        const std::string line = key + std::string(lineLength - key.size() - 2, 'v') + "\r\n";
+        std::string line = "d";
+        line += std::to_string(n);
+        line += '=';
+        line.append(lineLength - line.size() - 2, 'v');
+        line += "\r\n";
         out << line;
         written += line.size();
     }
