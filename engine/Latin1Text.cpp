@@ -2,27 +2,8 @@
 #include "engine/Latin1Text.h"
 
 #include <algorithm>
-#include <array>
 
 namespace {
-
-constexpr std::array<unsigned char, 256> MakeFoldTable() {
-    std::array<unsigned char, 256> table{};
-    for (int c = 0; c < 256; ++c) {
-        table[c] = static_cast<unsigned char>(c);
-    }
-    for (int c = 'A'; c <= 'Z'; ++c) {
-        table[c] = static_cast<unsigned char>(c + 32);
-    }
-    for (int c = 0xC0; c <= 0xDE; ++c) {
-        if (c != 0xD7) {
-            table[c] = static_cast<unsigned char>(c + 32);
-        }
-    }
-    return table;
-}
-
-constexpr std::array<unsigned char, 256> FoldTable = MakeFoldTable();
 
 bool IsBlankOrControl(char c) {
     return static_cast<unsigned char>(c) <= ' ';
@@ -30,20 +11,10 @@ bool IsBlankOrControl(char c) {
 
 } // namespace
 
-char FoldLatin1(char c) {
-    return static_cast<char>(FoldTable[static_cast<unsigned char>(c)]);
-}
-
 std::string FoldedLatin1(std::string_view text) {
     std::string folded(text.size(), '\0');
     std::transform(text.begin(), text.end(), folded.begin(), FoldLatin1);
     return folded;
-}
-
-bool SameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return FoldLatin1(x) == FoldLatin1(y);
-           });
 }
 
 bool TextLess(std::string_view a, std::string_view b) {

@@ -140,7 +140,7 @@ private:
 /// the text after the last line end is a line too. Returns 0 or the errno of a failed read;
 /// then only the whole lines before it were handed on. A file that grows past MaxFileSize while
 /// it is read is refused all the same.
-int ReadLinesUpToCtrlZ(int fd, const std::function<void(std::string_view)>& addLine) {
+template <class AddLine> int ReadLinesUpToCtrlZ(int fd, const AddLine& addLine) {
     std::array<char, 65536> buffer;
     std::string partial;
     bool afterCarriageReturn = false;
@@ -164,8 +164,11 @@ int ReadLinesUpToCtrlZ(int fd, const std::function<void(std::string_view)>& addL
             chunk.remove_prefix(1);
         afterCarriageReturn = false;
         while (!chunk.empty()) {
-            std::size_t end = chunk.find_first_of("\r\n");
-            if (end == std::string_view::npos) {
+            std::size_t end = static_cast<std::size_t>(
+                std::find_if(chunk.begin(), chunk.end(),
+                             [](char c) { return c == '\r' || c == '\n'; }) -
+                chunk.begin());
+            if (end == chunk.size()) {
                 partial.append(chunk);
                 break;
             }
