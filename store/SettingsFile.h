@@ -83,7 +83,8 @@ private:
 /// A rewrite waits for a lock that another process holds at most LockTimeout, calling
 /// OnLockWait between its attempts, and then fails with ESettingsFileError. A lock that cannot
 /// be had otherwise (a folder in its place, say) fails the rewrite with ESettingsFileError, an
-/// EInOutError whose message names the settings file and the cause. Reading never locks.
+/// EInOutError whose message names the settings file and the cause; only a missing folder
+/// keeps the runtime's text, as for the settings file itself. Reading never locks.
 ///
 /// Only regular files are read, and none larger than 256 MB ("Settings file too large").
 class TVxIniFile {
