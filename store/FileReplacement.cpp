@@ -32,10 +32,10 @@ TReplacement::TReplacement(std::string target, std::string settingsPath)
     FFd = ::mkostemp(FTempName.data(), O_CLOEXEC);
     if (FFd < 0) {
         const int error = errno;
-        throw ESettingsFileError(error, FSettingsPath,
-                                 "Cannot save the settings file " + FSettingsPath +
-                                     ": cannot make a temporary file beside it: " +
-                                     std::strerror(error));
+        throw ESettingsFileError(
+            error, FSettingsPath,
+            "Cannot save the settings file " + FSettingsPath +
+                ": cannot make a temporary file beside it: " + std::strerror(error));
     }
     FBuffer.reserve(BufferSize);
 }
