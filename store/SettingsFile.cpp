@@ -143,13 +143,13 @@ private:
 template <class AddLine> int ReadLinesUpToCtrlZ(int fd, const AddLine& addLine) {
     std::array<char, 65536> buffer;
     std::string partial;
-    bool afterCarriageReturn = false;
     std::size_t total = 0;
     for (;;) {
         const ssize_t got = ::read(fd, buffer.data(), buffer.size());
         if (got < 0) {
-            if (errno == EINTR)
+            if (errno == EINTR) {
                 continue;
+            }
             return errno;
         }
         const auto length = static_cast<std::size_t>(got);
@@ -157,14 +157,13 @@ template <class AddLine> int ReadLinesUpToCtrlZ(int fd, const AddLine& addLine) 
         std::string_view chunk(buffer.data(),
                                stop ? static_cast<std::size_t>(stop - buffer.data()) : length);
         total += chunk.size();
-        if (total > MaxFileSize)
+        if (total > MaxFileSize) {
             ThrowTooLarge();
-        // A CR LF split between two reads is one line end.
-        if (afterCarriageReturn && !chunk.empty() && chunk.front() == '\n')
-            chunk.remove_prefix(1);
-        afterCarriageReturn = false;
+        }
+        // CR and LF each end a line: the empty line between the two of a CR LF, also one split
+        // between two reads, is no line of the file.
         while (!chunk.empty()) {
-            std::size_t end = static_cast<std::size_t>(
+            const auto end = static_cast<std::size_t>(
                 std::find_if(chunk.begin(), chunk.end(),
                              [](char c) { return c == '\r' || c == '\n'; }) -
                 chunk.begin());
@@ -179,15 +178,12 @@ template <class AddLine> int ReadLinesUpToCtrlZ(int fd, const AddLine& addLine) 
                 addLine(partial);
                 partial.clear();
             }
-            if (chunk[end] == '\r' && end + 1 == chunk.size())
-                afterCarriageReturn = true;
-            else if (chunk[end] == '\r' && chunk[end + 1] == '\n')
-                ++end;
             chunk.remove_prefix(end + 1);
         }
         if (got == 0 || stop != nullptr) {
-            if (!partial.empty())
+            if (!partial.empty()) {
                 addLine(partial);
+            }
             return 0;
         }
     }
