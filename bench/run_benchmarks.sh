@@ -24,6 +24,12 @@ if [ -x "$bin/bench_settings_file" ]; then
     "$bin/bench_settings_file"
 fi
 
+if [ -x "$bin/bench_settings_file_memory" ]; then
+    echo
+    echo "== Settings-file engine: peak memory of a save into a large file"
+    "$bin/bench_settings_file_memory"
+fi
+
 if [ -x "$bin/bench_window" ]; then
     echo
     echo "== Window run against tabbit-gen"

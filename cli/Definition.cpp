@@ -5,38 +5,23 @@
 #include "cli/Utf8.h"
 #include "engine/CommandLanguage.h"
 #include "platform/AppPaths.h"
+#include "store/SavedDefinitions.h"
 #include "store/SettingsFile.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <string_view>
 #include <unistd.h>
 
 namespace {
-
-const char* const RecordDefs = "RecordDefs";
 
 /// The longest first line -f reads: far beyond any definition a command line could carry,
 /// and a bound on what a file without line ends (/dev/zero) can make it hold.
 constexpr std::size_t MaxDefinitionLine = std::size_t{16} << 20;
 
 constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
-
-/// Latin-1 letters compared without regard to case, as the settings file compares names.
-bool SameName(const std::string& a, const std::string& b) {
-    const auto fold = [](unsigned char c) {
-        if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
-            return static_cast<unsigned char>(c + 32);
-        return c;
-    };
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (fold(static_cast<unsigned char>(a[i])) != fold(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 /// The file a definition is read from, open for as long as this lives; failures name it.
 class TDefinitionSource {
@@ -109,12 +94,9 @@ std::uint64_t FirstLineWithText(TDefinitionSource& source, std::string rest) {
 
 std::string LoadDefinition(const TGenOptions& o) {
     const std::string wanted = Latin1Argument(*o.LoadName, "name");
-    TVxIniFile ini(IniPathOf(o));
-    std::vector<std::string> names;
-    ini.ReadSection(RecordDefs, names);
-    for (const std::string& name : names)
-        if (SameName(name, wanted))
-            return ini.ReadString(RecordDefs, name, "");
+    if (std::optional<std::string> definition = TSavedDefinitions(IniPathOf(o)).Load(wanted)) {
+        return *std::move(definition);
+    }
     throw TGenFailure("No record definition named " + Latin1ToUtf8(wanted));
 }
 
@@ -191,10 +173,7 @@ std::string IniPathOf(const TGenOptions& o) {
 }
 
 std::vector<std::string> SavedNames(const TGenOptions& o) {
-    TVxIniFile ini(IniPathOf(o));
-    std::vector<std::string> names;
-    ini.ReadSection(RecordDefs, names);
-    return names;
+    return TSavedDefinitions(IniPathOf(o)).Names();
 }
 
 TDefinitionFile ReadDefinitionFile(const std::string& path) {

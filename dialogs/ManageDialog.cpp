@@ -1,17 +1,20 @@
 // SPDX-License-Identifier: MIT
 #include "dialogs/ManageDialog.h"
 
-#include "widgets/ModalResult.h"
-#include "widgets/ErrorDisplay.h"
-#include "widgets/FormScale.h"
 #include "dialogs/InputBox.h"
 #include "dialogs/MessageDialog.h"
 #include "engine/Exceptions.h"
+#include "engine/Latin1Text.h"
 #include "platform/HelpViewer.h"
 #include "platform/Latin1.h"
+#include "store/SavedDefinitions.h"
 #include "store/SettingsFile.h"
+#include "widgets/ErrorDisplay.h"
+#include "widgets/FormScale.h"
+#include "widgets/ModalResult.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -20,22 +23,10 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
-#include <algorithm>
 #include <exception>
 #include <vector>
 
 namespace {
-
-const std::string SectionRecordDefs = "RecordDefs";
-
-/// A Latin-1 character folded to small letters: a to z and the accented letters with their
-/// capitals, the same letters that the settings file treats as equal in names.
-char16_t FoldCase(QChar c) {
-    const char16_t code = c.unicode();
-    if ((code >= u'A' && code <= u'Z') || (code >= 0xC0 && code <= 0xDE && code != 0xD7))
-        return static_cast<char16_t>(code + 0x20);
-    return code;
-}
 
 /// A list entry that sorts by the Latin-1 codes of its name without regard to case; names
 /// equal in that sense, which only a file edited by hand can hold, keep a fixed order by
@@ -45,43 +36,15 @@ public:
     using QListWidgetItem::QListWidgetItem;
 
     bool operator<(const QListWidgetItem& other) const override {
-        const QString a = text();
-        const QString b = other.text();
-        const qsizetype common = std::min(a.size(), b.size());
-        for (qsizetype i = 0; i < common; ++i) {
-            const char16_t fa = FoldCase(a[i]);
-            const char16_t fb = FoldCase(b[i]);
-            if (fa != fb)
-                return fa < fb;
-        }
-        if (a.size() != b.size())
-            return a.size() < b.size();
-        return a < b;
+        return TextLess(FromQString(text()), FromQString(other.text()));
     }
 };
 
-/// The name typed into an input box without the blanks and control characters around it.
-std::string TrimName(const std::string& text) {
-    const auto kept = [](char c) { return static_cast<unsigned char>(c) > ' '; };
-    const auto first = std::find_if(text.begin(), text.end(), kept);
-    const auto last = std::find_if(text.rbegin(), text.rend(), kept).base();
-    return first < last ? std::string(first, last) : std::string();
-}
-
-/// The settings file keeps a name only up to its first "=", takes a line beginning with ";"
-/// for a comment and one beginning with "[" for a section header, so such a name would not
-/// read back as it was saved.
-void CheckStorableName(const std::string& name) {
-    if (name.find('=') != std::string::npos || name.front() == ';' || name.front() == '[')
-        throw Exception("Name must not contain \"=\" or begin with \";\" or \"[\"!");
-}
-
-/// Runs one dialog action on a settings store of its own. The store is written before it is
-/// released, because a failure in the release would have nobody left to tell.
-void WithStore(const std::function<void(TVxIniFile&)>& action) {
-    TVxIniFile ini(DefaultIniPath());
-    action(ini);
-    ini.UpdateFile();
+/// While a save waits for another program to let go of the settings file, the dialog goes on
+/// repainting and running its timers; what the user does meanwhile waits, so that the action
+/// under way cannot be started a second time.
+void KeepWindowResponsive() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 /// A button that stands for an action: clicking it triggers the action, and it is enabled
@@ -241,7 +204,7 @@ void TFormManage::ActionDeleteExecute() {
     if (!name)
         return;
     ChangeFile([this, &name] {
-        WithStore([&name](TVxIniFile& ini) { ini.DeleteKey(SectionRecordDefs, *name); });
+        Definitions().Delete(*name);
         delete ListBoxDefs->selectedItems().front();
         // Without a question before Delete, a neighbour must not be selected in its place.
         ListBoxDefs->clearSelection();
@@ -253,22 +216,9 @@ void TFormManage::ActionRenameExecute() {
     const std::optional<std::string> oldName = SelectedName();
     if (!oldName)
         return;
-    const std::string newName = TrimName(InputBox("Rename " + *oldName, "new name", ""));
-    if (newName.empty())
-        throw Exception("Empty name not valid!");
-    if (newName == *oldName)
-        throw Exception("Name not changed!");
-    CheckStorableName(newName);
-    if (ListHolds(newName))
-        throw Exception("Duplicate name for record definition!");
+    const std::string newName = TrimText(InputBox("Rename " + *oldName, "new name", ""));
     ChangeFile([this, &oldName, &newName] {
-        WithStore([&oldName, &newName](TVxIniFile& ini) {
-            const std::string value = ini.ReadString(SectionRecordDefs, *oldName, "");
-            // Written before the old line goes, so that a value the file refuses leaves the
-            // store unchanged instead of without the old line.
-            ini.WriteString(SectionRecordDefs, newName, value);
-            ini.DeleteKey(SectionRecordDefs, *oldName);
-        });
+        Definitions().Rename(*oldName, newName);
         delete ListBoxDefs->selectedItems().front();
         AddName(newName);
         SelectName(newName);
@@ -276,23 +226,18 @@ void TFormManage::ActionRenameExecute() {
 }
 
 void TFormManage::ActionLoadExecute() {
-    WithStore([this](TVxIniFile& ini) {
-        if (const std::optional<std::string> name = SelectedName())
-            FLoadedDef = ini.ReadString(SectionRecordDefs, *name, "");
-    });
+    if (const std::optional<std::string> name = SelectedName()) {
+        FLoadedDef = Definitions().Load(*name).value_or("");
+    }
 }
 
 void TFormManage::ActionSaveExecute() {
-    const std::string name = TrimName(InputBox("Save current record definion", "under name", ""));
-    if (name.empty())
+    const std::string name = TrimText(InputBox("Save current record definion", "under name", ""));
+    if (name.empty()) {
         return;
-    CheckStorableName(name);
-    if (ListHolds(name))
-        throw Exception("Duplicate name for record definition!");
+    }
     ChangeFile([this, &name] {
-        WithStore([this, &name](TVxIniFile& ini) {
-            ini.WriteString(SectionRecordDefs, name, FCurrentDef);
-        });
+        Definitions().Save(name, FCurrentDef);
         AddName(name);
         done(mrOk);
     });
@@ -306,10 +251,9 @@ void TFormManage::ButtonLoadClick() {
 
 void TFormManage::ReadList() {
     ListBoxDefs->clear();
-    std::vector<std::string> names;
-    WithStore([&names](TVxIniFile& ini) { ini.ReadSection(SectionRecordDefs, names); });
-    for (const std::string& name : names)
+    for (const std::string& name : Definitions().Names()) {
         AddName(name);
+    }
 }
 
 /// When the change fails, the list is read anew from the file, so that it never shows a change
@@ -336,11 +280,10 @@ void TFormManage::AddName(const std::string& name) {
     ListBoxDefs->addItem(new TNameItem(ToQString(name)));
 }
 
-bool TFormManage::ListHolds(const std::string& name) const {
-    for (int i = 0; i < ListBoxDefs->count(); ++i)
-        if (SameText(FromQString(ListBoxDefs->item(i)->text()), name))
-            return true;
-    return false;
+TSavedDefinitions TFormManage::Definitions() const {
+    TSavedDefinitions definitions(DefaultIniPath());
+    definitions.OnLockWait = KeepWindowResponsive;
+    return definitions;
 }
 
 std::optional<std::string> TFormManage::SelectedName() const {

@@ -13,6 +13,7 @@ class QKeyEvent;
 class QListWidget;
 class QPushButton;
 class QShowEvent;
+class TSavedDefinitions;
 
 /// The dialog in which the user keeps record definitions under names: it lists the names
 /// saved in section RecordDefs of the settings file, saves the main window's current
@@ -63,8 +64,9 @@ private:
     /// Runs a change of the settings file; see the definition for what a failure does.
     void ChangeFile(const std::function<void()>& change);
     void AddName(const std::string& name);
-    /// True when the list holds name, compared without regard to case.
-    bool ListHolds(const std::string& name) const;
+    /// The saved definitions of the settings file, with a lock wait that keeps the dialog
+    /// responsive.
+    TSavedDefinitions Definitions() const;
     /// The selected name; none when no entry is selected.
     std::optional<std::string> SelectedName() const;
     void SelectName(const std::string& name);

@@ -1,17 +1,19 @@
 // SPDX-License-Identifier: MIT
 #include "store/SettingsFile.h"
 
-#include "engine/Exceptions.h"
 #include "engine/CommandLanguage.h"
+#include "engine/Exceptions.h"
+#include "engine/Latin1Text.h"
+#include "store/FileLock.h"
+#include "store/FileReplacement.h"
+#include "store/LinkTarget.h"
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
-#include <sys/file.h>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_set>
@@ -25,10 +27,6 @@ constexpr char CtrlZ = 26;
 /// anything near this size is not a settings file, and reading it whole would only exhaust
 /// memory.
 constexpr std::size_t MaxFileSize = std::size_t{256} * 1024 * 1024;
-
-/// What the name of a rewrite's temporary file adds to the settings file's name, before the
-/// six characters that make it unique.
-constexpr std::string_view SavingInfix = ".saving-";
 
 [[noreturn]] void ThrowTooLarge() {
     throw Exception("Settings file too large");
@@ -44,26 +42,6 @@ void CheckReadable(const struct stat& info, const std::string& path) {
         throw Exception("Not a regular file: " + path);
     if (static_cast<std::uintmax_t>(info.st_size) > MaxFileSize)
         ThrowTooLarge();
-}
-
-/// Latin-1 letters folded to small letters: a to z and the accented letters from 0xC0 to
-/// 0xDE, except the multiplication sign 0xD7, which is no letter.
-constexpr std::array<unsigned char, 256> MakeFoldTable() {
-    std::array<unsigned char, 256> table{};
-    for (int c = 0; c < 256; ++c)
-        table[c] = static_cast<unsigned char>(c);
-    for (int c = 'A'; c <= 'Z'; ++c)
-        table[c] = static_cast<unsigned char>(c + 32);
-    for (int c = 0xC0; c <= 0xDE; ++c)
-        if (c != 0xD7)
-            table[c] = static_cast<unsigned char>(c + 32);
-    return table;
-}
-
-constexpr std::array<unsigned char, 256> FoldTable = MakeFoldTable();
-
-unsigned char Fold(char c) {
-    return FoldTable[static_cast<unsigned char>(c)];
 }
 
 bool IsBlankOrTab(char c) {
@@ -140,188 +118,75 @@ public:
     explicit TReadFile(int fd) : FFd(fd) {}
     TReadFile(const TReadFile&) = delete;
     TReadFile& operator=(const TReadFile&) = delete;
-    ~TReadFile() { ::close(FFd); }
+    ~TReadFile() {
+        if (FFd >= 0) {
+            ::close(FFd);
+        }
+    }
     int Fd() const { return FFd; }
+    /// Hands the descriptor on to a caller that closes it.
+    int Release() {
+        const int fd = FFd;
+        FFd = -1;
+        return fd;
+    }
 
 private:
     int FFd;
 };
 
-/// Reads fd up to its end or its first Ctrl-Z into text; returns 0 or the errno of a failed
-/// read, with text holding what was read before it. A file that grows past MaxFileSize while
+/// Reads fd up to its end or its first Ctrl-Z and hands every line to addLine as soon as it is
+/// whole, so that the file's text is never held at once: a line ends at CR LF, CR or LF, and
+/// the text after the last line end is a line too. Returns 0 or the errno of a failed read;
+/// then only the whole lines before it were handed on. A file that grows past MaxFileSize while
 /// it is read is refused all the same.
-int ReadUpToCtrlZ(int fd, std::string& text) {
+template <class AddLine> int ReadLinesUpToCtrlZ(int fd, const AddLine& addLine) {
     std::array<char, 65536> buffer;
+    std::string partial;
+    std::size_t total = 0;
     for (;;) {
         const ssize_t got = ::read(fd, buffer.data(), buffer.size());
         if (got < 0) {
-            if (errno == EINTR)
+            if (errno == EINTR) {
                 continue;
+            }
             return errno;
         }
-        if (got == 0)
-            return 0;
         const auto length = static_cast<std::size_t>(got);
         const auto* stop = static_cast<const char*>(std::memchr(buffer.data(), CtrlZ, length));
-        const std::size_t kept = stop ? static_cast<std::size_t>(stop - buffer.data()) : length;
-        if (text.size() + kept > MaxFileSize)
+        std::string_view chunk(buffer.data(),
+                               stop ? static_cast<std::size_t>(stop - buffer.data()) : length);
+        total += chunk.size();
+        if (total > MaxFileSize) {
             ThrowTooLarge();
-        text.append(buffer.data(), kept);
-        if (stop)
+        }
+        // CR and LF each end a line: the empty line between the two of a CR LF, also one split
+        // between two reads, is no line of the file.
+        while (!chunk.empty()) {
+            const auto end = static_cast<std::size_t>(
+                std::find_if(chunk.begin(), chunk.end(),
+                             [](char c) { return c == '\r' || c == '\n'; }) -
+                chunk.begin());
+            if (end == chunk.size()) {
+                partial.append(chunk);
+                break;
+            }
+            if (partial.empty()) {
+                addLine(chunk.substr(0, end));
+            } else {
+                partial.append(chunk.substr(0, end));
+                addLine(partial);
+                partial.clear();
+            }
+            chunk.remove_prefix(end + 1);
+        }
+        if (got == 0 || stop != nullptr) {
+            if (!partial.empty()) {
+                addLine(partial);
+            }
             return 0;
-    }
-}
-
-/// The temporary file a rewrite goes to before it replaces the settings file. Unless
-/// Commit succeeds, the temporary file is removed and EInOutError names the settings file.
-class TReplacement {
-public:
-    TReplacement(std::string target, std::string reportedName)
-        : FTarget(std::move(target)), FReportedName(std::move(reportedName)),
-          FTempName(FTarget + std::string(SavingInfix) + "XXXXXX") {
-        FFd = ::mkostemp(FTempName.data(), O_CLOEXEC);
-        if (FFd < 0)
-            throw EInOutError(errno, FReportedName);
-    }
-    TReplacement(const TReplacement&) = delete;
-    TReplacement& operator=(const TReplacement&) = delete;
-    ~TReplacement() {
-        if (FFd >= 0)
-            ::close(FFd);
-        if (!FCommitted)
-            ::unlink(FTempName.c_str());
-    }
-
-    void SetMode(mode_t mode) const {
-        // Best effort: some file systems (FAT on a stick) refuse permission bits, and a
-        // settings file with the default bits is still a good one.
-        static_cast<void>(::fchmod(FFd, mode));
-    }
-
-    void Write(const std::string& content) {
-        const char* data = content.data();
-        std::size_t left = content.size();
-        while (left > 0) {
-            const ssize_t written = ::write(FFd, data, left);
-            if (written < 0) {
-                if (errno == EINTR)
-                    continue;
-                Fail();
-            }
-            data += written;
-            left -= static_cast<std::size_t>(written);
         }
     }
-
-    /// Makes the new content durable, then puts it in place of the old file in one step.
-    void Commit() {
-        if (::fsync(FFd) != 0)
-            Fail();
-        const int closed = ::close(FFd);
-        FFd = -1;
-        if (closed != 0)
-            Fail();
-        if (::rename(FTempName.c_str(), FTarget.c_str()) != 0)
-            Fail();
-        FCommitted = true;
-    }
-
-private:
-    [[noreturn]] void Fail() const { throw EInOutError(errno, FReportedName); }
-
-    std::string FTarget;
-    std::string FReportedName;
-    std::string FTempName;
-    int FFd = -1;
-    bool FCommitted = false;
-};
-
-/// The exclusive lock that every rewrite of a settings file holds from reading the file anew
-/// to putting the new one in place, so that rewrites by several processes follow one another
-/// and none overwrites a change another one has made. The lock is taken on a file of its own
-/// beside the settings file, because the settings file itself is replaced by each rewrite.
-/// The lock file is removed before the lock is let go; a process that waited for it then holds
-/// a lock on a removed file, notices that the name now leads elsewhere, and locks again.
-class TFileLock {
-public:
-    TFileLock(std::string lockPath, const std::string& reportedName) : FPath(std::move(lockPath)) {
-        for (;;) {
-            int fd = ::open(FPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
-            if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) {
-                // A lock file made by another user may be readable only, which is enough to
-                // lock it. Without one, the folder is not writable, and that is the error.
-                const int firstError = errno;
-                fd = ::open(FPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-                if (fd < 0)
-                    errno = firstError;
-            }
-            if (fd < 0)
-                throw EInOutError(errno, reportedName);
-            while (::flock(fd, LOCK_EX) != 0) {
-                if (errno != EINTR) {
-                    const int error = errno;
-                    ::close(fd);
-                    throw EInOutError(error, reportedName);
-                }
-            }
-            struct stat held {};
-            struct stat named {};
-            const bool heldOk = ::fstat(fd, &held) == 0;
-            if (::stat(FPath.c_str(), &named) != 0) {
-                const int error = errno;
-                if (error != ENOENT) {
-                    ::close(fd);
-                    throw EInOutError(error, reportedName);
-                }
-            } else if (heldOk && held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
-                FFd = fd;
-                return;
-            }
-            ::close(fd);
-        }
-    }
-    TFileLock(const TFileLock&) = delete;
-    TFileLock& operator=(const TFileLock&) = delete;
-    ~TFileLock() {
-        // Failing to remove a lock file made by someone else leaves it for the next rewrite,
-        // which locks it all the same.
-        ::unlink(FPath.c_str());
-        ::close(FFd);
-    }
-
-private:
-    std::string FPath;
-    int FFd = -1;
-};
-
-/// Removes the temporary files of rewrites of target that were killed before they could
-/// clean up. Only called under the rewrite lock, when no rewrite of target is under way, and
-/// only names of exactly the form a rewrite gives, so no other file is touched. Best effort:
-/// a file that cannot be removed costs nothing but its space.
-void RemoveStaleTemporaries(const std::string& target) {
-    const std::size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-    const std::string prefix =
-        (slash == std::string::npos ? target : target.substr(slash + 1)) + std::string(SavingInfix);
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr)
-        return;
-    const auto isUniqueChar = [](char c) {
-        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-    };
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string_view name = entry->d_name;
-        if (name.size() != prefix.size() + 6 || name.substr(0, prefix.size()) != prefix)
-            continue;
-        const std::string_view unique = name.substr(prefix.size());
-        if (!std::all_of(unique.begin(), unique.end(), isUniqueChar))
-            continue;
-        struct stat info {};
-        if (::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(info.st_mode))
-            ::unlinkat(::dirfd(dir), entry->d_name, 0);
-    }
-    ::closedir(dir);
 }
 
 } // namespace
@@ -343,11 +208,6 @@ std::string IniPathOfExecutable(const std::string& executablePath) {
     if (dot == std::string::npos || dot < nameStart)
         return executablePath + ".ini";
     return executablePath.substr(0, dot) + ".ini";
-}
-
-bool SameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return Fold(x) == Fold(y); });
 }
 
 // TSectionList
@@ -410,13 +270,8 @@ bool TSectionList::RemoveDuplicates() {
     seen.reserve(FEntries.size());
     std::vector<bool> dropped(FEntries.size(), false);
     bool result = false;
-    std::string folded;
     for (std::size_t i = 0; i < FEntries.size(); ++i) {
-        const std::string& name = FEntries[i].Name;
-        folded.resize(name.size());
-        std::transform(name.begin(), name.end(), folded.begin(),
-                       [](char c) { return static_cast<char>(Fold(c)); });
-        if (!seen.insert(folded).second) {
+        if (!seen.insert(FoldedLatin1(FEntries[i].Name)).second) {
             dropped[i] = true;
             result = true;
         }
@@ -471,52 +326,52 @@ void TVxIniFile::ClearSections() {
     FSections.Clear();
 }
 
+void TVxIniFile::DiscardChanges() {
+    FChanges.clear();
+    FModified = false;
+}
+
 void TVxIniFile::LoadFromFile(const std::string& path) {
     FCurSection = 0;
+    const int fd = OpenToLoad(path);
+    if (fd >= 0) {
+        LoadFrom(fd, path);
+    }
+}
+
+int TVxIniFile::OpenToLoad(const std::string& path) const {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return;
+        if (errno == ENOENT || errno == ENOTDIR) {
+            return -1;
+        }
         throw EInOutError(errno, path);
     }
     // Looked at before opening, because opening a device can have effects of its own.
     CheckReadable(info, path);
     // Non-blocking, so that a pipe put in the file's place since cannot hang the open.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
+    if (fd < 0) {
         throw EInOutError(errno, path);
-    const TReadFile file(fd);
-    if (::fstat(file.Fd(), &info) != 0)
-        throw EInOutError(errno, path);
-    CheckReadable(info, path);
-    std::string text;
-    if (info.st_size > 0)
-        text.reserve(static_cast<std::size_t>(info.st_size));
-    const int readError = ReadUpToCtrlZ(file.Fd(), text);
-    if (readError != 0) {
-        // Only whole lines count when reading broke off.
-        const std::size_t lastEnd = text.find_last_of("\r\n");
-        text.resize(lastEnd == std::string::npos ? 0 : lastEnd);
     }
-    ParseText(text);
-    if (FSections.RemoveDuplicates())
-        FModified = true;
-    if (readError != 0)
-        throw EInOutError(readError, path);
+    TReadFile file(fd);
+    if (::fstat(file.Fd(), &info) != 0) {
+        throw EInOutError(errno, path);
+    }
+    CheckReadable(info, path);
+    return file.Release();
 }
 
-void TVxIniFile::ParseText(std::string_view text) {
+void TVxIniFile::LoadFrom(int fd, const std::string& path) {
+    const TReadFile file(fd);
     std::int32_t current = -1;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const auto lineEnd =
-            std::find_if(text.begin() + static_cast<std::ptrdiff_t>(pos), text.end(),
-                         [](char c) { return c == '\r' || c == '\n'; });
-        std::size_t end = static_cast<std::size_t>(lineEnd - text.begin());
-        AddLine(text.substr(pos, end - pos), current);
-        if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n')
-            ++end;
-        pos = end + 1;
+    const int readError = ReadLinesUpToCtrlZ(
+        file.Fd(), [this, &current](std::string_view line) { AddLine(line, current); });
+    if (FSections.RemoveDuplicates()) {
+        FModified = true;
+    }
+    if (readError != 0) {
+        throw EInOutError(readError, path);
     }
 }
 
@@ -752,76 +607,75 @@ void TVxIniFile::UpdateFile() {
 
 void TVxIniFile::RewriteUnderLock() {
     const std::string target = ReplacedFile();
-    const TFileLock lock(target + ".lock", FFilePath);
-    RemoveStaleTemporaries(target);
+    const TFileLock lock(target + ".lock", FFilePath, LockTimeout, OnLockWait);
+    TReplacement::RemoveStale(target);
     // The file as it is now, with every change of this store made again on it: what other
-    // processes wrote since this store was loaded stays. Should anything fail, the store
+    // processes wrote since this store was loaded stays. Should the file not open, the store
     // goes back to what it held, with its changes still pending.
     TSectionList loaded = std::move(FSections);
-    const std::int32_t loadedCurSection = FCurSection;
+    FSections = TSectionList();
+    int fd = -1;
     try {
-        FSections = TSectionList();
-        LoadFromFile(FFilePath);
-        for (const TChange& change : FChanges)
-            ApplyChange(change);
-        WriteWholeFile(target);
+        fd = OpenToLoad(FFilePath);
     } catch (...) {
         FSections = std::move(loaded);
-        FCurSection = loadedCurSection;
+        FModified = true;
+        throw;
+    }
+    // What the store held goes before the file is read, so that a large file is never held
+    // twice. Should anything fail from here on, the store holds what it read of the file with
+    // its changes made on it, and they stay pending for the next rewrite.
+    loaded = TSectionList();
+    bool applied = false;
+    try {
+        FCurSection = 0;
+        if (fd >= 0) {
+            LoadFrom(fd, FFilePath);
+        }
+        for (const TChange& change : FChanges) {
+            ApplyChange(change);
+        }
+        applied = true;
+        WriteWholeFile(target);
+    } catch (...) {
+        if (!applied) {
+            for (const TChange& change : FChanges) {
+                ApplyChange(change);
+            }
+        }
         FModified = true;
         throw;
     }
 }
 
 std::string TVxIniFile::ReplacedFile() const {
-    // A settings file reached through a symbolic link stays a link: the file it points to
-    // is the one replaced.
-    struct stat info {};
-    if (::lstat(FFilePath.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-        if (char* resolved = ::realpath(FFilePath.c_str(), nullptr)) {
-            std::string target = resolved;
-            std::free(resolved);
-            return target;
-        }
-    }
-    return FFilePath;
+    // A settings file reached through symbolic links stays a link: the file at the end of
+    // the chain is the one replaced, and made when it is missing.
+    return FinalLinkTarget(FFilePath, FFilePath);
 }
 
 void TVxIniFile::WriteWholeFile(const std::string& target) {
+    TReplacement replacement(target, FFilePath);
+    replacement.MaxSize = MaxFileSize;
+    replacement.TakeOverAttributes();
     // The written form of SaveToStrings, with each key line in the form that loads back as
-    // the same line.
-    std::string content;
+    // the same line, written piece by piece rather than built whole first.
+    std::string text;
     for (std::int32_t i = 0; i < FSections.Count(); ++i) {
         const std::vector<std::string>& lines = FSections.SectionLines(i);
         if (lines.empty())
             continue;
-        content += '[';
-        content += FSections.Name(i);
-        content += "]\r\n";
+        text = '[';
+        text += FSections.Name(i);
+        text += "]\r\n";
+        replacement.Write(text);
         for (const std::string& line : lines) {
-            AppendFileLine(content, line, TrimAroundEquals, StripQuotes);
-            content += "\r\n";
+            text.clear();
+            AppendFileLine(text, line, TrimAroundEquals, StripQuotes);
+            text += "\r\n";
+            replacement.Write(text);
         }
-        content += "\r\n";
+        replacement.Write("\r\n");
     }
-
-    if (content.size() > MaxFileSize)
-        ThrowTooLarge();
-
-    struct stat info {};
-    mode_t mode = 0;
-    if (::stat(target.c_str(), &info) == 0) {
-        // Replacing the file would get past a write protection the user gave it.
-        if (::access(target.c_str(), W_OK) != 0)
-            throw EInOutError(errno, FFilePath);
-        mode = info.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    TReplacement replacement(target, FFilePath);
-    replacement.SetMode(mode);
-    replacement.Write(content);
     replacement.Commit();
 }

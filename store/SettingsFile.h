@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "engine/Latin1Text.h"
+
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,10 +22,6 @@ void SetDefaultIniPath(const std::string& path);
 /// executablePath with the extension of its file name replaced by ".ini" (appended when the
 /// file name has none).
 std::string IniPathOfExecutable(const std::string& executablePath);
-
-/// True when a and b are equal without regard to case (a to z and the accented Latin-1
-/// letters with their capitals).
-bool SameText(std::string_view a, std::string_view b);
 
 /// The sections of a settings file in file order, each a name with the lines it owns.
 /// Lookups by name ignore case and start where the last one succeeded.
@@ -74,9 +74,17 @@ private:
 /// DeleteKey and EraseSection (and what builds on them); sections that LoadFromFile added from
 /// another file are not among them. The new file goes to a temporary file
 /// "<settings file>.saving-XXXXXX" that replaces the old one in one step, so a reader sees
-/// either the old file or the new one; such temporary files that a killed process left behind
-/// are removed by the next rewrite. A lock that cannot be had (its folder is not writable,
-/// say) fails the rewrite with EInOutError like any other failure to write.
+/// either the old file or the new one, and keeps the old file's owner, group and permission
+/// bits; such temporary files that a killed process left behind are removed by the next
+/// rewrite. A settings file reached through symbolic links stays a link: the file at the end of
+/// the chain is rewritten (and made when missing), with the lock and the temporary file beside
+/// it, so that programs saving through different links to one file share one lock.
+///
+/// A rewrite waits for a lock that another process holds at most LockTimeout, calling
+/// OnLockWait between its attempts, and then fails with ESettingsFileError. A lock that cannot
+/// be had otherwise (a folder in its place, say) fails the rewrite with ESettingsFileError, an
+/// EInOutError whose message names the settings file and the cause; only a missing folder
+/// keeps the runtime's text, as for the settings file itself. Reading never locks.
 ///
 /// Only regular files are read, and none larger than 256 MB ("Settings file too large").
 class TVxIniFile {
@@ -121,7 +129,10 @@ public:
     /// Rewrites the file when the content changed: under the lock, the file's current content
     /// with this store's changes made again on it, which the store then holds. On failure
     /// raises EInOutError (Exception for a file too large), leaves the previous file as it
-    /// was, and the store as it was and still modified.
+    /// was and the store still modified, with its changes pending: when the file could not be
+    /// locked or opened, the store holds what it held; otherwise it holds what it read of the
+    /// file now with its changes made on it, as a successful rewrite would have left it, so
+    /// that a large file is never held twice.
     virtual void UpdateFile();
     /// Adds the sections of the file at path; a missing file adds nothing. A folder raises
     /// EInOutError, any other file that is not a regular one Exception "Not a regular file:
@@ -137,6 +148,9 @@ public:
     void SetFilePath(const std::string& path);
     /// Removes every section.
     void ClearSections();
+    /// Forgets the changes not written yet, so that nothing is written for them: for a caller
+    /// that has reported a failed rewrite and does not want the release to try again.
+    void DiscardChanges();
     /// Finds the section from CurSection on, wrapping around; when it is absent and create
     /// is set, appends it empty. lines receives the section's line list, or nullptr. Returns
     /// the index of the key's first line, or -1.
@@ -161,6 +175,12 @@ public:
     /// Characters with codes below 33 at the end of a line are removed.
     bool TrimLineEnd = false;
 
+    /// The longest a rewrite waits for a lock that another process holds.
+    std::chrono::milliseconds LockTimeout{5000};
+    /// Called between two attempts to get a lock that another process holds, for example to
+    /// keep a window responsive; may be empty.
+    std::function<void()> OnLockWait;
+
 private:
     /// One change made through the store since it was loaded or last written, kept so that a
     /// rewrite can make it again on the file as it is then.
@@ -172,13 +192,16 @@ private:
         std::string Value;
     };
 
-    void ParseText(std::string_view text);
     void AddLine(std::string_view line, std::int32_t& current);
     /// Makes change on the sections in memory; true when they changed.
     bool ApplyChange(const TChange& change);
     /// Notes a change made, for the next rewrite.
     void RecordChange(TChange change);
     void RewriteUnderLock();
+    /// Opens path for LoadFrom after the checks of LoadFromFile; -1 when there is no file.
+    int OpenToLoad(const std::string& path) const;
+    /// Adds the sections of the file open at fd, which it closes.
+    void LoadFrom(int fd, const std::string& path);
     /// The file a rewrite replaces: FilePath, or the file a symbolic link there leads to.
     std::string ReplacedFile() const;
     void WriteWholeFile(const std::string& target);

@@ -84,6 +84,61 @@ private slots:
         QCOMPARE(answer, "ab" + std::string(253, 'c'));
     }
 
+    void refusedCharactersAreNamedAndTheTextIsKept_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("refused");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("pasted") << "paste" << QString("\u20ACuro")
+                                << "The text \"Gr\u20ACuro\" holds a character that cannot be "
+                                   "saved: \u20AC (U+20AC)";
+        QTest::newRow("typed") << "type" << QString("\u20AC")
+                               << "The text \"Gr\u20AC\" holds a character that cannot be "
+                                  "saved: \u20AC (U+20AC)";
+        QTest::newRow("beyond the basic plane")
+            << "paste" << QString::fromUtf8("a\xF0\x9F\x98\x80")
+            << QString::fromUtf8("The text \"Gra\xF0\x9F\x98\x80\" holds a character that "
+                                 "cannot be saved: \xF0\x9F\x98\x80 (U+1F600)");
+    }
+    void refusedCharactersAreNamedAndTheTextIsKept() {
+        QFETCH(QString, how);
+        QFETCH(QString, refused);
+        QFETCH(QString, message);
+        const std::string answer = Answer("", [&](QDialog& d, QLineEdit* edit) {
+            auto* refusal = d.findChild<QLabel*>("Refusal");
+            QVERIFY(refusal);
+            QVERIFY(refusal->text().isEmpty());
+            QTest::keyClicks(edit, "Gr");
+            if (how == "paste") {
+                QApplication::clipboard()->setText(refused);
+                QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+            } else {
+                Type(edit, refused);
+            }
+            QCOMPARE(edit->text(), QString("Gr"));
+            QCOMPARE(refusal->text(), message);
+            QVERIFY(refusal->isVisible());
+            QCOMPARE(QAccessible::queryAccessibleInterface(refusal)->text(QAccessible::Name),
+                     message);
+            // The user corrects the text; the message goes with the next edit.
+            Type(edit, QString::fromLatin1("\xFC\xDF"));
+            QVERIFY(refusal->text().isEmpty());
+            QTest::mouseClick(d.findChild<QPushButton*>("OK"), Qt::LeftButton);
+        });
+        QCOMPARE(answer, "Gr\xFC\xDF");
+    }
+
+    void aLongRefusedTextIsQuotedShortened() {
+        const std::string answer = Answer("", [](QDialog& d, QLineEdit* edit) {
+            QApplication::clipboard()->setText(QString(200, 'x') + QChar(0x20AC));
+            QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+            const QString shown = d.findChild<QLabel*>("Refusal")->text();
+            QVERIFY2(shown.size() < 120, qPrintable(shown));
+            QVERIFY2(shown.endsWith(QString(QChar(0x20AC)) + " (U+20AC)"), qPrintable(shown));
+            QTest::mouseClick(d.findChild<QPushButton*>("Cancel"), Qt::LeftButton);
+        });
+        QCOMPARE(answer, "");
+    }
+
     void longInitialTextStaysWhole() {
         const std::string initial(300, 'i');
         const std::string answer = Answer(initial, [](QDialog& d, QLineEdit*) {

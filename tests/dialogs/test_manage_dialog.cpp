@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "dialogs/ManageDialog.h"
 
-#include "widgets/ModalResult.h"
-#include "widgets/FormScale.h"
-#include "widgets/Modal.h"
 #include "platform/HelpViewer.h"
 #include "platform/Latin1.h"
 #include "store/SettingsFile.h"
 #include "tests/support/DesktopFont.h"
 #include "tests/support/DialogSupport.h"
+#include "widgets/FormScale.h"
+#include "widgets/Modal.h"
+#include "widgets/ModalResult.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -20,8 +20,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <deque>
@@ -79,6 +81,22 @@ QListWidget& List(const TFormManage& form) {
 bool Enabled(const TFormManage& form, const char* name) {
     return form.findChild<QAbstractButton*>(name)->isEnabled();
 }
+
+/// Counts the paint events a widget receives while it lives.
+class TPaintCounter : public QObject {
+public:
+    TPaintCounter(QWidget& widget, int& count) : FCount(count) { widget.installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            ++FCount;
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    int& FCount;
+};
 
 /// Plays the user of one showing of the dialog: drive acts on the shown dialog, the input
 /// boxes it opens get the queued answers (Cancel for the Cancel marker), and every error
@@ -375,6 +393,84 @@ private slots:
         QCOMPARE(result, int(mrCancel));
         QCOMPARE(user.Errors.size(), 1);
         QVERIFY(!QFileInfo::exists(ini.Path()));
+    }
+
+    void saveErrorsNameTheFileAndTheCause_data() {
+        QTest::addColumn<QString>("breakage");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("lock is a folder")
+            << "lock folder"
+            << "Cannot lock the settings file %1: %1.lock is a folder.";
+        QTest::newRow("lock is a link")
+            << "lock link"
+            << "Cannot lock the settings file %1: %1.lock is a symbolic link.";
+        QTest::newRow("folder missing")
+            << "folder"
+            << "Cannot save the settings file %1: its folder %2 does not exist.";
+    }
+    void saveErrorsNameTheFileAndTheCause() {
+        QFETCH(QString, breakage);
+        QFETCH(QString, message);
+        const TIniFile ini({}, breakage == "folder" ? "missing/tabbit.ini" : "tabbit.ini");
+        if (breakage == "lock folder")
+            QVERIFY(QDir().mkdir(ini.Path() + ".lock"));
+        if (breakage == "lock link")
+            QVERIFY(QFile::link("elsewhere", ini.Path() + ".lock"));
+        TFormManage form;
+        form.SetCurrentFieldCount(1);
+        TSession user;
+        user.Answers = {"new name"};
+        const int result = user.Run(form, [&] {
+            Click(form, "Button1");
+            QVERIFY(Names(form).isEmpty());
+            Escape(form);
+        });
+        QCOMPARE(result, int(mrCancel));
+        message.replace("%2", QFileInfo(ini.Path()).path()).replace("%1", ini.Path());
+        QCOMPARE(user.Errors, QStringList{message});
+        QVERIFY(!QFileInfo::exists(ini.Path()));
+    }
+
+    void aSaveWaitsForAnotherProgramsLockWhileTheDialogAnswers() {
+        const TIniFile ini("[RecordDefs]\r\nold=/N=1\r\n\r\n");
+        // Another program holds the lock until its input ends.
+        QProcess holder;
+        holder.start("sh", {"-c", "exec 9>\"$0\" && flock 9 && echo locked && read x",
+                            ini.Path() + ".lock"});
+        QVERIFY(holder.waitForReadyRead(10000));
+        QCOMPARE(holder.readAll(), QByteArray("locked\n"));
+
+        TFormManage form;
+        form.SetCurrentDef("/N=2");
+        form.SetCurrentFieldCount(1);
+        int ticks = 0;
+        int paints = 0;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, &form, [&] {
+            ++ticks;
+            form.update();
+        });
+        TPaintCounter counter(form, paints);
+        TSession user;
+        user.Answers = {"new", "new"};
+        const int result = user.Run(form, [&] {
+            timer.start(50);
+            Click(form, "Button1");
+            // The dialog went on painting and running its timers while the save waited.
+            QVERIFY2(ticks > 10, qPrintable(QString::number(ticks)));
+            QVERIFY2(paints > 10, qPrintable(QString::number(paints)));
+            QVERIFY(form.isVisible());
+            QCOMPARE(Names(form), QStringList{"old"});
+            QCOMPARE(ini.Bytes(), QByteArray("[RecordDefs]\r\nold=/N=1\r\n\r\n"));
+
+            holder.closeWriteChannel();
+            QVERIFY(holder.waitForFinished(10000));
+            Click(form, "Button1");
+        });
+        QCOMPARE(user.Errors, QStringList{"The settings file " + ini.Path() +
+                                          " is being saved by another program; try again."});
+        QCOMPARE(result, int(mrOk));
+        QCOMPARE(ini.Bytes(), QByteArray("[RecordDefs]\r\nold=/N=1\r\nnew=/N=2\r\n\r\n"));
     }
 
     void unreadableFileOpensWithEmptyList() {
