@@ -54,6 +54,8 @@ private slots:
     void clearAllAsksFirst();
     void keyFilterPerColumn_data();
     void keyFilterPerColumn();
+    void clickedCellTakesTypedText_data();
+    void clickedCellTakesTypedText();
     void draggingExchangesRows_data();
     void draggingExchangesRows();
     void dragScrollsAtTheEdges();
@@ -331,6 +333,33 @@ void TestFieldGrid::keyFilterPerColumn() {
     }
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QCOMPARE(ToQString(G->Cells(column, 4)), after);
+}
+
+void TestFieldGrid::clickedCellTakesTypedText_data() {
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("size of an empty row") << "" << 2 << "5" << "5";
+    QTest::newRow("size of a numeric row") << "numeric (0..9)" << 2 << "12" << "12";
+    QTest::newRow("string of a fixed row") << "fixed string" << 3 << "ab" << "ab";
+    QTest::newRow("letters in a size") << "numeric (0..9)" << 2 << "x7" << "7";
+}
+
+// A user clicks a cell and types: the click opens the cell, and the typed text must reach it
+// through the same filter as when the cell was entered with the keyboard.
+void TestFieldGrid::clickedCellTakesTypedText() {
+    QFETCH(QString, type);
+    QFETCH(int, column);
+    QFETCH(QString, typed);
+    QFETCH(QString, after);
+    SetRow(2, FromQString(type), "", "");
+    QTest::mouseClick(G->viewport(), Qt::LeftButton, {}, CellCenter(column, 2));
+    QTRY_VERIFY(QApplication::focusWidget() != nullptr);
+    for (QChar c : typed)
+        QTest::keyClicks(QApplication::focusWidget(), QString(c));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(ToQString(G->Cells(column, 2)), after);
 }
 
 void TestFieldGrid::draggingExchangesRows_data() {
