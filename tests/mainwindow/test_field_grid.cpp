@@ -340,10 +340,14 @@ void TestFieldGrid::clickedCellTakesTypedText_data() {
     QTest::addColumn<int>("column");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("after");
-    QTest::newRow("size of an empty row") << "" << 2 << "5" << "5";
-    QTest::newRow("size of a numeric row") << "numeric (0..9)" << 2 << "12" << "12";
-    QTest::newRow("string of a fixed row") << "fixed string" << 3 << "ab" << "ab";
-    QTest::newRow("letters in a size") << "numeric (0..9)" << 2 << "x7" << "7";
+    QTest::newRow("size of an empty row") << "" << 2 << "5"
+                                          << "5";
+    QTest::newRow("size of a numeric row") << "numeric (0..9)" << 2 << "12"
+                                           << "12";
+    QTest::newRow("string of a fixed row") << "fixed string" << 3 << "ab"
+                                           << "ab";
+    QTest::newRow("letters in a size") << "numeric (0..9)" << 2 << "x7"
+                                       << "7";
 }
 
 // A user clicks a cell and types: the click opens the cell, and the typed text must reach it
