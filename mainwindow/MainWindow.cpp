@@ -24,6 +24,7 @@
 #include "platform/Latin1.h"
 #include "platform/OutFile.h"
 #include "dialogs/ManageDialog.h"
+#include "Version.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -443,7 +444,7 @@ void TFormMain::CreateControls() {
 void TFormMain::FormCreate() {
     const QString folder = QFileInfo(QString::fromStdString(ExecutablePath())).absolutePath();
     SetApplicationHelpFile((folder + '/' + HelpFileName).toStdString());
-    ProgramVersion = "1.1";
+    ProgramVersion = TABBIT_VERSION;
     FDateHintShown = false;
     EditDateFormat->setText(ToQString(UpperAZ(SystemDateFormat)));
     BuildPopupMenu();
