@@ -2,15 +2,18 @@
 # The two commands that do everything on a fresh Debian machine:
 #   make run   installs what is missing, builds (Release) and starts the program
 #   make test  installs what is missing, builds (with sanitizers) and runs every test
-# Each goal installs only the Debian packages it needs (scripts/setup.sh).
+# Each goal installs only the Debian packages it needs (scripts/setup.sh). Besides:
+#   make package       the Debian source and binary packages in build/package, checked
+#   make lint          the formatting and clang-tidy's checks of every project source
+#   make clean         deletes build/, but keeps the saved definitions of a copy run from it
 
 JOBS    ?= $(shell nproc)
 RELEASE := build/release
 TESTING := build/test
 NOQT    := build/noqt
 
-.PHONY: all setup setup-test setup-fuzz setup-bench setup-package run test build-release \
-    build-test check-noqt bench format clean
+.PHONY: all setup setup-test setup-fuzz setup-bench setup-package setup-lint run test \
+    build-release build-test check-noqt bench format lint clean
 
 all: build-release
 
@@ -24,6 +27,8 @@ setup-bench:
 	@bash scripts/setup.sh bench
 setup-package:
 	@bash scripts/setup.sh package
+setup-lint:
+	@bash scripts/setup.sh lint
 
 $(RELEASE)/CMakeCache.txt:
 	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DTABBIT_TESTS=OFF
@@ -64,17 +69,53 @@ bench-peers: build-release
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
+# A copy run from its build folder keeps its settings file, with the saved definitions, beside
+# itself: every build/*/bin/tabbit.ini that holds definitions stays, everything else goes.
 clean:
-	rm -rf build
+	@bash scripts/clean_build.sh build
 
-# The Debian package of the Release build: build/release/tabbit_<version>_<arch>.deb, checked
-# for its contents and by lintian and appstreamcli; an error or a warning fails the goal.
-DEB = $(RELEASE)/tabbit_$(word 3,$(shell grep -m1 -o 'tabbit VERSION [0-9.]*' CMakeLists.txt))_$(shell \
-    dpkg --print-architecture).deb
-.PHONY: package
-package: setup-package build-release
-	cd $(RELEASE) && cpack -G DEB
-	sh tests/package/test_package.sh $(DEB)
+# The Debian packages, built as a distribution builds them (scripts/build_package.sh): the
+# source package and the binary packages tabbit and tabbit-gen with their -dbgsym packages, in
+# build/package. They are then checked: by lintian, source and binaries, where an error or a
+# warning fails the goal; for their contents, hardening and stripping (test_package.sh); and by
+# their autopkgtests (debian/tests), which install them on this machine and so need root.
+PACKAGE  := build/package
+DEBVERSION = $(shell dpkg-parsechangelog -S Version)
+DEBARCH    = $(shell dpkg --print-architecture)
+CHANGES    = $(PACKAGE)/tabbit_$(DEBVERSION)_$(DEBARCH).changes
+.PHONY: package package-again
+package: setup-package
+	bash scripts/build_package.sh $(PACKAGE) $(JOBS)
+	lintian --pedantic --display-info --fail-on error,warning $(CHANGES)
+	sh tests/package/test_package.sh $(PACKAGE)/tabbit_$(DEBVERSION)_$(DEBARCH).deb \
+	    $(PACKAGE)/tabbit-gen_$(DEBVERSION)_$(DEBARCH).deb
+	autopkgtest --quiet $(CHANGES) -- null
+
+# After `make package`: builds the packages again, in another folder, and compares them byte for
+# byte with the first build's. They are made from the same tree at the time of the changelog
+# entry, so any difference is something of the build machine leaking into them.
+package-again: setup-package
+	bash scripts/build_package.sh $(PACKAGE)-again $(JOBS)
+	@set -e; n=0; for f in $(PACKAGE)/*.deb; do \
+	    cmp "$$f" "$(PACKAGE)-again/$${f##*/}"; n=$$((n + 1)); \
+	done; echo "$$n packages built twice are byte for byte the same"
+
+# The house rules of CODING.md that tools can hold: every C++ file formatted as .clang-format
+# says, and no finding of the clang-tidy checks in .clang-tidy in a project source. clang-tidy
+# reads the compile commands of a plain Debug build in build/lint, of which only what the
+# generated files (moc) need is built: the libraries, not the programs and tests. It looks at
+# the sources and headers of the project, not at generated files; bench/ is not built here.
+LINT := build/lint
+LINT_DIRS := engine|store|platform|widgets|dialogs|mainwindow|app|cli|tests
+# A target's generated files do not wait here for the targets it links to be built.
+$(LINT)/CMakeCache.txt:
+	cmake -S . -B $(LINT) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_AUTOGEN_ORIGIN_DEPENDS=OFF > /dev/null
+lint: setup-lint $(LINT)/CMakeCache.txt
+	git ls-files '*.cpp' '*.h' | xargs clang-format-14 --dry-run -Werror
+	cmake --build $(LINT) -j$(JOBS) --target \
+	    $$(cmake --build $(LINT) --target help | sed -n 's/^\.\.\. \(.*_autogen\)$$/\1/p')
+	run-clang-tidy-14 -p $(LINT) -j$(JOBS) -quiet \
+	    -header-filter='^$(CURDIR)/($(LINT_DIRS))/' '^$(CURDIR)/($(LINT_DIRS))/'
 
 # Fuzzing (clang-14 with libclang-rt-14-dev): builds the libFuzzer targets of tests/fuzz and
 # runs each for FUZZ_SECONDS seconds on a scratch copy of its seed corpus, so that the

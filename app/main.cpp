@@ -7,6 +7,7 @@
 #include "platform/Regional.h"
 #include "dialogs/ManageDialog.h"
 #include "store/SettingsFile.h"
+#include "Version.h"
 
 #include <QApplication>
 
@@ -29,7 +30,7 @@ const char* const Usage =
     "~/.config/tabbit/tabbit.ini); a copy that is not installed keeps tabbit.ini\n"
     "beside itself. tabbit-gen generates the same records without a window.\n";
 
-const char* const Version = "tabbit 1.1\n"
+const char* const Version = "tabbit " TABBIT_VERSION "\n"
                             "Copyright (C) 2026 The tabbit developers.\n"
                             "License MIT: <https://opensource.org/licenses/MIT>.\n"
                             "This is free software: you are free to change and redistribute it.\n"

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli/GenOptions.h"
+#include "Version.h"
 
 #include <array>
 #include <cctype>
@@ -58,7 +59,7 @@ const char* const GenUsage =
     "Full documentation: man tabbit-gen\n";
 
 const char* const GenVersion =
-    "tabbit-gen 1.1\n"
+    "tabbit-gen " TABBIT_VERSION "\n"
     "Copyright (C) 2026 The tabbit developers.\n"
     "License MIT: <https://opensource.org/licenses/MIT>.\n"
     "This is free software: you are free to change and redistribute it.\n"

@@ -28,6 +28,8 @@
 #include "widgets/NumberEdit.h"
 #include "widgets/RadioGroup.h"
 
+#include "Version.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QApplication>
@@ -321,7 +323,7 @@ void TFormMain::ConnectHandlers() {
 void TFormMain::FormCreate() {
     const QString folder = QFileInfo(QString::fromStdString(ExecutablePath())).absolutePath();
     SetApplicationHelpFile((folder + '/' + HelpFileName).toStdString());
-    ProgramVersion = "1.1";
+    ProgramVersion = TABBIT_VERSION;
     FDateHintShown = false;
     EditDateFormat->setText(ToQString(UpperAZ(SystemDateFormat)));
 }

@@ -5,7 +5,8 @@
 #   setup.sh test      the above, and the tests
 #   setup.sh fuzz      the fuzzing build (clang with libFuzzer)
 #   setup.sh bench     the above run set, and the benchmarks
-#   setup.sh package   the above run set, and building and checking the Debian package
+#   setup.sh package   the above run set, and building and checking the Debian packages
+#   setup.sh lint      the above test set, and clang-format and clang-tidy
 #   setup.sh all       everything
 # Does nothing when everything is present. Without root it prints the one command to run.
 set -euo pipefail
@@ -18,8 +19,12 @@ test=("${run[@]}" libgtest-dev libgmock-dev xvfb xauth xfonts-base parallel
 fuzz=(cmake make clang-14 libclang-rt-14-dev)
 # The speed comparison reads peak memory with /usr/bin/time.
 bench=("${run[@]}" libbenchmark-dev time)
-# CPack needs dpkg-shlibdeps (dpkg-dev) and file to work out the package's dependencies.
-package=("${run[@]}" dpkg-dev file lintian appstream desktop-file-utils)
+# debhelper builds the packages with dpkg-buildpackage (dpkg-dev); lintian and the package test
+# check them; autopkgtest runs debian/tests, whose window test needs an X server and xdotool.
+package=("${run[@]}" debhelper dpkg-dev file lintian autopkgtest appstream desktop-file-utils
+    xvfb xauth xdotool)
+# clang-tidy reads the compile commands of every target, tests included.
+lint=("${test[@]}" clang-format-14 clang-tidy-14)
 
 goal=${1:-run}
 case $goal in
@@ -28,9 +33,10 @@ test) packages=("${test[@]}") ;;
 fuzz) packages=("${fuzz[@]}") ;;
 bench) packages=("${bench[@]}") ;;
 package) packages=("${package[@]}") ;;
-all) packages=("${test[@]}" "${fuzz[@]}" "${bench[@]}" "${package[@]}") ;;
+lint) packages=("${lint[@]}") ;;
+all) packages=("${test[@]}" "${fuzz[@]}" "${bench[@]}" "${package[@]}" "${lint[@]}") ;;
 *)
-    echo "usage: setup.sh [run|test|fuzz|bench|package|all]" >&2
+    echo "usage: setup.sh [run|test|fuzz|bench|package|lint|all]" >&2
     exit 2
     ;;
 esac

@@ -56,7 +56,8 @@ export HOME="$tmp/home"
 
 version=$("$prefix/bin/tabbit-gen" --version) || fail "tabbit-gen --version exited with $?"
 version=$(printf '%s\n' "$version" | head -n 1)
-[ "$version" = "tabbit-gen 1.1" ] || fail "tabbit-gen --version printed '$version'"
+expected=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$build/CMakeCache.txt")
+[ "$version" = "tabbit-gen $expected" ] || fail "tabbit-gen --version printed '$version', not $expected"
 
 record=$("$prefix/bin/tabbit-gen" --seed 0 --date-format yyyy-mm-dd -o - '/N=3 /C=2 /Y=2000,2009 /E=N') ||
     fail "generation to standard output exited with $?"
