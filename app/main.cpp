@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 // tabbit: the window program that edits record definitions and generates their records.
+#include "Version.h"
 #include "dialogs/AboutBox.h"
-#include "widgets/FormScale.h"
+#include "dialogs/ManageDialog.h"
 #include "mainwindow/MainWindow.h"
 #include "platform/AppPaths.h"
 #include "platform/Regional.h"
-#include "dialogs/ManageDialog.h"
 #include "store/SettingsFile.h"
-#include "Version.h"
+#include "widgets/FormScale.h"
 
 #include <QApplication>
 

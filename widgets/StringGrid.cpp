@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "widgets/StringGrid.h"
 
-#include "widgets/Latin1Validator.h"
 #include "platform/Latin1.h"
+#include "widgets/Latin1Validator.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -3,8 +3,8 @@
 // name as argument it saves a picture of the box there after a moment and ends.
 #include "dialogs/AboutBox.h"
 
-#include "widgets/Modal.h"
 #include "widgets/ApplicationTitle.h"
+#include "widgets/Modal.h"
 
 #include <QApplication>
 #include <QPixmap>
