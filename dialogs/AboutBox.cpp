@@ -18,6 +18,8 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include <cmath>
+
 namespace {
 
 // The contact endpoints shown in the window.
@@ -41,7 +43,7 @@ QFont TextFont(QFont font, bool fixedPitch) {
     if (font.pointSizeF() > 0) {
         font.setPointSizeF(font.pointSizeF() * TextFontRatio);
     } else {
-        font.setPixelSize(static_cast<int>(font.pixelSize() * TextFontRatio + 0.5));
+        font.setPixelSize(static_cast<int>(std::lround(font.pixelSize() * TextFontRatio)));
     }
     return font;
 }

@@ -923,7 +923,7 @@ void TestMainWindow::failingRecordKeepsTheEarlierOnes() {
     QCOMPARE(answerer.Shown[0].Text, "Invalid argument to date encode.");
     ExpectIdle();
     const QByteArray bytes = ReadAll(path);
-    QVERIFY(bytes.size() < 20000 * 6);
+    QVERIFY(bytes.size() < 20000LL * 6);
     QCOMPARE(bytes.size() % 6, 0);
     for (const QByteArray& line : bytes.split('\n'))
         if (!line.isEmpty())

@@ -91,7 +91,7 @@ TEST(VxIniLoad, TreatsLinesOfFilesWrittenByOtherMeans) {
         {"ctrl-z ends reading", "[s]\r\na=1\x1a\r\nb=2\r\n", {"[s]", "a=1", ""}},
         {"mixed line ends", "[s]\ra=1\nb=2\r\nc=3\n\rd=4", {"[s]", "a=1", "b=2", "c=3", "d=4", ""}},
         {"trailing blank kept", "[s]\r\nk=42 \r\n", {"[s]", "k=42 ", ""}},
-        {"nul byte kept", std::string("[s]\nk=a\0b\n", 11), {"[s]", std::string("k=a\0b", 5), ""}},
+        {"nul byte kept", std::string("[s]\nk=a\0b\n", 10), {"[s]", std::string("k=a\0b", 5), ""}},
     };
     for (const LoadCase& c : cases) {
         TTempDir dir;
@@ -535,7 +535,7 @@ TEST(VxIniLoad, ReadingAFolderFailsAndLeavesTheStoreUnbound) {
 
 TEST(VxIniLoad, BigInputsLoadAndRoundTrip) {
     TTempDir dir;
-    const std::string longValue(10 * 1024 * 1024, 'v');
+    const std::string longValue(std::size_t{10} * 1024 * 1024, 'v');
     WriteBytes(dir.File("long.ini"), "[s]\r\nk =  " + longValue + "\r\n");
     TVxIniFile longStore(dir.File("long.ini"));
     EXPECT_EQ(longStore.ReadString("s", "k", ""), longValue);

@@ -263,8 +263,8 @@ TEST(VxIniFaults, ValuesThatLoadingWouldChangeSurviveARewrite) {
 TEST(VxIniFaults, TenMegabyteLinesSurviveARewrite) {
     TTempDir dir;
     const std::string path = dir.File("long.ini");
-    const std::string longValue(10 * 1024 * 1024, 'v');
-    const std::string longName(10 * 1024 * 1024, 'n');
+    const std::string longValue(std::size_t{10} * 1024 * 1024, 'v');
+    const std::string longName(std::size_t{10} * 1024 * 1024, 'n');
     WriteBytes(path, "[s]\r\nk=" + longValue + "\r\n[" + longName + "]\r\nm=1\r\n");
     {
         TVxIniFile store(path);
@@ -444,7 +444,7 @@ int RewriteUnderFileSizeLimit(const TTempDir& dir) {
     small.rlim_cur = 4096;
 
     TVxIniFile store(path);
-    const std::string big(256 * 1024, 'v');
+    const std::string big(std::size_t{256} * 1024, 'v');
     store.WriteString("s", "new", big);
     ::setrlimit(RLIMIT_FSIZE, &small);
     try {

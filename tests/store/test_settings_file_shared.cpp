@@ -118,7 +118,7 @@ TEST(VxIniShared, ARewriteKilledHalfwayLeavesTheFileWholeAndTheNextRewriteCleans
         const rlimit noCore{0, 0};
         ::setrlimit(RLIMIT_CORE, &noCore);
         TVxIniFile store(path);
-        store.WriteString(Defs, "big", std::string(64 * 1024, 'v'));
+        store.WriteString(Defs, "big", std::string(std::size_t{64} * 1024, 'v'));
         const rlimit small{4096, 4096};
         ::setrlimit(RLIMIT_FSIZE, &small);
         store.UpdateFile();
