@@ -71,9 +71,8 @@ private slots:
 
 private:
     TFieldGrid* Grid() const { return G; }
-    QPoint CellCenter(int col, int row) const;
-    void RightClick(int col, int row);
-    void Choose(int item);
+    QPoint CellCenter(int col, int row) const { return ::CellCenter(*G, col, row); }
+    void RightClick(int col, int row) { ::RightClick(*G, col, row); }
     void SetRow(int row, const std::string& type, const std::string& size, const std::string& str);
     QStringList Row(int row) const;
 
@@ -104,24 +103,6 @@ void TestFieldGrid::cleanup() {
     if (QMenu* menu = OpenMenu())
         menu->hide();
     FHost.reset();
-}
-
-QPoint TestFieldGrid::CellCenter(int col, int row) const {
-    G->scrollToItem(G->item(row - 1, col));
-    return G->visualItemRect(G->item(row - 1, col)).center();
-}
-
-void TestFieldGrid::RightClick(int col, int row) {
-    QTest::mouseClick(G->viewport(), Qt::RightButton, {}, CellCenter(col, row));
-}
-
-void TestFieldGrid::Choose(int item) {
-    QMenu* menu = OpenMenu();
-    QVERIFY(menu);
-    auto* action = menu->findChild<QAction*>("MenuItem" + QString::number(item));
-    QVERIFY(action);
-    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
-    QTRY_VERIFY(!menu->isVisible());
 }
 
 void TestFieldGrid::SetRow(int row, const std::string& type, const std::string& size,

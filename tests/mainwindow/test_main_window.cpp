@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The main window as the user drives it: its controls, the field grid within it (the date
-// hint, Latin-1 only), the command string it writes, and the generation run with every way
-// it can end.
+// hint, Latin-1 only), the command string it writes, its help, its fit at desktop fonts, and
+// what a screen reader learns of it. The generation run has tests of its own.
 #include "MainWindowTestSupport.h"
 
 #include "engine/CommandLanguage.h"
@@ -21,7 +21,6 @@
 
 #include <QAccessible>
 #include <QAction>
-#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -29,13 +28,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
-#include <QScrollBar>
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <cerrno>
 #include <functional>
 #include <memory>
 
@@ -64,7 +60,7 @@ public:
 } // namespace
 
 /// The main window, driven as a user drives it; each test gets a fresh window.
-class TestMainWindow : public QObject {
+class TestMainWindow : public QObject, public TMainWindowFixture {
     Q_OBJECT
 
 private slots:
@@ -86,21 +82,6 @@ private slots:
     void buildCommandStringRefusesEmptyStrings_data();
     void buildCommandStringRefusesEmptyStrings();
 
-    void fileRunWritesEveryRecord_data();
-    void fileRunWritesEveryRecord();
-    void memoRunAddsOneLinePerRecord();
-    void memoShowsLineBreaksAsPlaceholders();
-    void memoTakesOverCollectedLinesAtTheEnd();
-    void emptyRunTruncatesTheFile();
-    void gaugeStopsAtTheLastHundred();
-    void abortStopsAfterTheNextHundred();
-    void outputTargetIsFixedForTheRun();
-    void eachRunIsSeededAnew();
-    void failuresAreShownAndLeaveTheWindowIdle_data();
-    void failuresAreShownAndLeaveTheWindowIdle();
-    void blankFileNameIsFineForMemoOutput();
-    void failingRecordKeepsTheEarlierOnes();
-
     void f1OpensHelpEverywhere_data();
     void f1OpensHelpEverywhere();
     void helpButtonPrefersTheContentsFile();
@@ -117,22 +98,8 @@ private slots:
     void memoOffersItsLinesAsText();
 
 private:
-    template <class T> T* Child(const char* name) const { return NamedChild<T>(*F, name); }
     TStringGrid* Grid() const { return Child<TStringGrid>("StringGrid1"); }
-    QPoint CellCenter(int col, int row) const;
-    void RightClick(int col, int row);
-    void Choose(int item);
-    void SetRow(int row, const std::string& type, const std::string& size, const std::string& str);
     QStringList Row(int row) const;
-    void SetFileOutput(const QString& path);
-    void SetMemoOutput();
-    void SetRecordCount(const QString& text);
-    void ExampleDefinition();
-    void Start();
-    void ExpectIdle() const;
-
-    std::unique_ptr<TFormMain> F;
-    std::unique_ptr<QTemporaryDir> FTemp;
 };
 
 void TestMainWindow::init() {
@@ -152,64 +119,8 @@ void TestMainWindow::cleanup() {
     FTemp.reset();
 }
 
-QPoint TestMainWindow::CellCenter(int col, int row) const {
-    TStringGrid* grid = Grid();
-    grid->scrollToItem(grid->item(row - 1, col));
-    return grid->visualItemRect(grid->item(row - 1, col)).center();
-}
-
-void TestMainWindow::RightClick(int col, int row) {
-    QTest::mouseClick(Grid()->viewport(), Qt::RightButton, {}, CellCenter(col, row));
-}
-
-void TestMainWindow::Choose(int item) {
-    QMenu* menu = OpenMenu();
-    QVERIFY(menu);
-    auto* action = menu->findChild<QAction*>("MenuItem" + QString::number(item));
-    QVERIFY(action);
-    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
-    QTRY_VERIFY(!menu->isVisible());
-}
-
-void TestMainWindow::SetRow(int row, const std::string& type, const std::string& size,
-                            const std::string& str) {
-    F->SetCells(1, row, type);
-    F->SetCells(2, row, size);
-    F->SetCells(3, row, str);
-}
-
 QStringList TestMainWindow::Row(int row) const {
     return {ToQString(F->Cells(1, row)), ToQString(F->Cells(2, row)), ToQString(F->Cells(3, row))};
-}
-
-void TestMainWindow::SetFileOutput(const QString& path) {
-    QTest::mouseClick(Child<QRadioButton>("VxRadioBtnFile"), Qt::LeftButton);
-    Child<QLineEdit>("EditFileName")->setText(path);
-}
-
-void TestMainWindow::SetMemoOutput() {
-    QTest::mouseClick(Child<QRadioButton>("VxRadioBtnMemo"), Qt::LeftButton);
-    QVERIFY(Child<QRadioButton>("VxRadioBtnMemo")->isChecked());
-}
-
-void TestMainWindow::SetRecordCount(const QString& text) {
-    Child<QLineEdit>("VxNumEditRecords")->setText(text);
-}
-
-/// Five digits and a semicolon per record.
-void TestMainWindow::ExampleDefinition() {
-    SetRow(1, "numeric (0..9)", "5", "");
-    SetRow(2, "fixed string", "1", ";");
-}
-
-void TestMainWindow::Start() {
-    QTest::mouseClick(Child<QPushButton>("ButtonStart"), Qt::LeftButton);
-    WaitForRunEnd(*F);
-}
-
-void TestMainWindow::ExpectIdle() const {
-    QVERIFY(Child<QPushButton>("ButtonStart")->isEnabled());
-    QVERIFY(!Child<QPushButton>("ButtonAbort")->isEnabled());
 }
 
 // ---------------------------------------------------------------------------------------
@@ -375,7 +286,7 @@ void TestMainWindow::outputAndEndOfLineChoicesAreSeparate() {
 void TestMainWindow::dateHintIsShownOnce() {
     TDialogAnswerer answerer;
     SetRow(1, "fixed string", "1990", "abc");
-    RightClick(2, 1);
+    RightClick(*Grid(), 2, 1);
     Choose(miDate);
     QCOMPARE(Row(1), QStringList({"random date", "1990", ""}));
     QCOMPARE(answerer.Shown.size(), 1u);
@@ -384,7 +295,7 @@ void TestMainWindow::dateHintIsShownOnce() {
                                      "<YearTo> in column \"String\".\n"
                                      "The random dates will appear in the format\n"
                                      "as defined in control panel.");
-    RightClick(2, 2);
+    RightClick(*Grid(), 2, 2);
     Choose(miDate);
     QCOMPARE(ToQString(F->Cells(1, 2)), "random date");
     QCOMPARE(answerer.Shown.size(), 1u);
@@ -583,359 +494,6 @@ void TestMainWindow::buildCommandStringRefusesEmptyStrings() {
     } catch (const Exception& e) {
         QCOMPARE(QString::fromStdString(e.what()), message);
     }
-}
-
-// ---------------------------------------------------------------------------------------
-// The generation run
-
-void TestMainWindow::fileRunWritesEveryRecord_data() {
-    QTest::addColumn<int>("eol");
-    QTest::addColumn<QByteArray>("lineEnd");
-    QTest::newRow("CR LF") << 0 << QByteArray("\r\n");
-    QTest::newRow("LF") << 1 << QByteArray("\n");
-    QTest::newRow("none") << 2 << QByteArray();
-}
-
-void TestMainWindow::fileRunWritesEveryRecord() {
-    QFETCH(int, eol);
-    QFETCH(QByteArray, lineEnd);
-    const QString path = FTemp->filePath("out.txt");
-    ExampleDefinition();
-    SetFileOutput(path);
-    SetRecordCount("250");
-    Child<TRadioGroup>("RadioGroupEOL")->SetItemIndex(eol);
-    TDialogAnswerer answerer;
-    Start();
-    QCOMPARE(answerer.Shown.size(), 0u);
-    ExpectIdle();
-    const QByteArray bytes = ReadAll(path);
-    const qsizetype recordSize = 6 + lineEnd.size();
-    QCOMPARE(bytes.size(), 250 * recordSize);
-    const QRegularExpression record("^[0-9]{5};$");
-    for (qsizetype i = 0; i < bytes.size(); i += recordSize) {
-        const QByteArray one = bytes.mid(i, recordSize);
-        QVERIFY(one.endsWith(lineEnd));
-        QVERIFY2(record.match(QString::fromLatin1(one.left(6))).hasMatch(), one.constData());
-    }
-    QVERIFY(Child<TMemo>("Memo1")->Text().isEmpty());
-}
-
-void TestMainWindow::memoRunAddsOneLinePerRecord() {
-    auto* memo = Child<TMemo>("Memo1");
-    ExampleDefinition();
-    SetMemoOutput();
-    SetRecordCount("5");
-    Start();
-    QCOMPARE(memo->LineCount(), 5);
-    // Whatever the end of line, a memo line carries none.
-    Child<TRadioGroup>("RadioGroupEOL")->SetItemIndex(1);
-    SetRecordCount("120");
-    Start();
-    const QStringList lines = memo->Text().split('\n');
-    QCOMPARE(lines.size(), 120);
-    QCOMPARE(memo->LineCount(), 120);
-    const QRegularExpression record("^[0-9]{5};$");
-    for (const QString& line : lines)
-        QVERIFY2(record.match(line).hasMatch(), qPrintable(line));
-    ExpectIdle();
-
-    // A file run clears the memo too.
-    SetFileOutput(FTemp->filePath("f.txt"));
-    Start();
-    QVERIFY(memo->Text().isEmpty());
-    QCOMPARE(memo->LineCount(), 0);
-}
-
-void TestMainWindow::memoShowsLineBreaksAsPlaceholders() {
-    SetRow(1, "fixed string", "1", std::string("a\r\nb\0c", 6));
-    SetMemoOutput();
-    SetRecordCount("2");
-    Start();
-    const QString line = QString("a") + QChar(TMemo::CarriageReturnMark) +
-                         QChar(TMemo::LineFeedMark) + "b" + QChar(TMemo::NulMark) + "c";
-    QCOMPARE(Child<TMemo>("Memo1")->Text(), line + "\n" + line);
-}
-
-void TestMainWindow::memoTakesOverCollectedLinesAtTheEnd() {
-    auto* memo = Child<TMemo>("Memo1");
-    SetMemoOutput();
-    memo->BeginUpdate();
-    for (int i = 0; i < 500; ++i)
-        memo->AddLine("line " + std::to_string(i));
-    QCOMPARE(memo->verticalScrollBar()->maximum(), 0);
-    memo->EndUpdate();
-    QCOMPARE(memo->LineCount(), 500);
-    QCOMPARE(memo->Line(499), "line 499");
-    QVERIFY(memo->verticalScrollBar()->maximum() > 400);
-    QVERIFY(memo->SelectedText().isEmpty());
-
-    // Whole lines are selected by dragging over them and copied with Ctrl+C.
-    const int height = memo->fontMetrics().lineSpacing();
-    QTest::mousePress(memo->viewport(), Qt::LeftButton, {}, QPoint(10, height / 2));
-    QTest::mouseMove(memo->viewport(), QPoint(10, 2 * height + height / 2));
-    QTest::mouseRelease(memo->viewport(), Qt::LeftButton, {}, QPoint(10, 2 * height + height / 2));
-    QCOMPARE(memo->SelectedText(), "line 0\nline 1\nline 2");
-    QTest::keyClick(memo, Qt::Key_C, Qt::ControlModifier);
-    QCOMPARE(QApplication::clipboard()->text(), "line 0\nline 1\nline 2");
-    QTest::keyClick(memo, Qt::Key_A, Qt::ControlModifier);
-    QCOMPARE(memo->SelectedText(), memo->Text());
-    QTest::keyClick(memo, Qt::Key_End);
-    QCOMPARE(memo->verticalScrollBar()->value(), memo->verticalScrollBar()->maximum());
-
-    memo->ClearLines();
-    QCOMPARE(memo->LineCount(), 0);
-    QVERIFY(memo->Text().isEmpty());
-    QVERIFY(memo->SelectedText().isEmpty());
-    QCOMPARE(memo->verticalScrollBar()->maximum(), 0);
-}
-
-void TestMainWindow::emptyRunTruncatesTheFile() {
-    const QString path = FTemp->filePath("old.txt");
-    {
-        QFile old(path);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("previous content");
-    }
-    auto* memo = Child<TMemo>("Memo1");
-    ExampleDefinition();
-    SetMemoOutput();
-    Start();
-    QCOMPARE(memo->LineCount(), 100);
-    SetFileOutput(path);
-    SetRecordCount("0");
-    Start();
-    QVERIFY(QFile::exists(path));
-    QCOMPARE(QFileInfo(path).size(), 0);
-    QVERIFY(memo->Text().isEmpty());
-    QCOMPARE(Child<TGauge>("Gauge1")->value(), 0);
-    ExpectIdle();
-}
-
-void TestMainWindow::gaugeStopsAtTheLastHundred() {
-    auto* gauge = Child<TGauge>("Gauge1");
-    std::vector<int> seen;
-    ExampleDefinition();
-    SetMemoOutput();
-    SetRecordCount("350");
-    {
-        TRunPasses passes([&](int) { seen.push_back(gauge->Position()); });
-        Start();
-    }
-    QCOMPARE(seen, std::vector<int>({100, 200, 300}));
-    QCOMPARE(gauge->Position(), 300);
-    QCOMPARE(gauge->value(), 300);
-    QCOMPARE(gauge->maximum(), 350);
-    SetRecordCount("150");
-    Start();
-    QCOMPARE(gauge->value(), 100);
-    QCOMPARE(gauge->maximum(), 150);
-    QCOMPARE(gauge->text(), "66%");
-    // Below 100 records the gauge stays at 0, and an empty run is no busy indicator.
-    SetRecordCount("0");
-    Start();
-    QCOMPARE(gauge->value(), 0);
-    QVERIFY(gauge->maximum() > gauge->minimum());
-    QCOMPARE(gauge->text(), "0%");
-}
-
-void TestMainWindow::abortStopsAfterTheNextHundred() {
-    const QString path = FTemp->filePath("aborted.txt");
-    auto* start = Child<QPushButton>("ButtonStart");
-    auto* abort = Child<QPushButton>("ButtonAbort");
-    bool running = false;
-    ExampleDefinition();
-    SetFileOutput(path);
-    SetRecordCount("1000");
-    TDialogAnswerer answerer;
-    {
-        // Abort is clicked in the pass after record 200; the run notices it right after.
-        TRunPasses passes([&](int pass) {
-            if (pass == 1)
-                running = !start->isEnabled() && abort->isEnabled();
-            if (pass == 2)
-                QTest::mouseClick(abort, Qt::LeftButton);
-        });
-        Start();
-        QCOMPARE(passes.Passes(), 2);
-    }
-    QVERIFY(running);
-    QCOMPARE(answerer.Shown.size(), 0u);
-    QCOMPARE(ReadAll(path).count('\n'), 200);
-    QCOMPARE(ReadAll(path).size(), 200 * 8);
-    ExpectIdle();
-
-    // A later run is not aborted by the earlier click.
-    Start();
-    QCOMPARE(ReadAll(path).count('\n'), 1000);
-
-    // Fewer than 100 records give the event loop no pass, so nothing can abort them.
-    SetRecordCount("99");
-    {
-        TRunPasses passes([&](int) { QTest::mouseClick(abort, Qt::LeftButton); });
-        Start();
-        QCOMPARE(passes.Passes(), 0);
-    }
-    QCOMPARE(ReadAll(path).count('\n'), 99);
-}
-
-void TestMainWindow::outputTargetIsFixedForTheRun() {
-    const QString path = FTemp->filePath("target.txt");
-    auto* memoButton = Child<QRadioButton>("VxRadioBtnMemo");
-    ExampleDefinition();
-    SetFileOutput(path);
-    SetRecordCount("500");
-    {
-        TRunPasses passes([&](int pass) {
-            if (pass == 1)
-                QTest::mouseClick(memoButton, Qt::LeftButton);
-        });
-        Start();
-    }
-    QVERIFY(memoButton->isChecked());
-    QCOMPARE(ReadAll(path).count('\n'), 500);
-    QVERIFY(Child<TMemo>("Memo1")->Text().isEmpty());
-}
-
-void TestMainWindow::eachRunIsSeededAnew() {
-    ExampleDefinition();
-    SetRecordCount("200");
-    SetFileOutput(FTemp->filePath("first.txt"));
-    Start();
-    QTest::qWait(5);
-    SetFileOutput(FTemp->filePath("second.txt"));
-    Start();
-    const QByteArray first = ReadAll(FTemp->filePath("first.txt"));
-    QCOMPARE(first.size(), 200 * 8);
-    QVERIFY(first != ReadAll(FTemp->filePath("second.txt")));
-}
-
-void TestMainWindow::failuresAreShownAndLeaveTheWindowIdle_data() {
-    QTest::addColumn<QString>("situation");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("no file name") << "blank file name"
-                                  << "No output file indicated!";
-    QTest::newRow("fixed string without string")
-        << "empty fixed string"
-        << "Empty string for field type\r\n\"fixed string\" not allowed!";
-    QTest::newRow("pool without string")
-        << "empty pool"
-        << "Empty string for field type\r\n\"random from string\" not allowed!";
-    QTest::newRow("no field") << "empty grid"
-                              << "Empty record definition not allowed.";
-    QTest::newRow("generator refuses a size") << "bad size"
-                                              << "Invalid length for argument N.";
-    QTest::newRow("counts differ") << "blank in charset"
-                                   << "Invalid record definition.";
-    QTest::newRow("record count not a number") << "empty count"
-                                               << "'' is not a valid integer value.";
-    QTest::newRow("folder missing")
-        << "missing folder" << QString::fromStdString(EInOutError::RuntimeText(ENOENT) + ".");
-    QTest::newRow("disk full") << "disk full"
-                               << QString::fromStdString(EInOutError::RuntimeText(ENOSPC) + ".");
-}
-
-void TestMainWindow::failuresAreShownAndLeaveTheWindowIdle() {
-    QFETCH(QString, situation);
-    QFETCH(QString, message);
-    auto* memo = Child<TMemo>("Memo1");
-    auto* fileName = Child<QLineEdit>("EditFileName");
-    const QString path = FTemp->filePath("never.txt");
-
-    // The memo holds the lines of an earlier run, which a refused run leaves alone.
-    ExampleDefinition();
-    SetMemoOutput();
-    SetRecordCount("3");
-    Start();
-    QCOMPARE(memo->LineCount(), 3);
-    SetFileOutput(path);
-
-    bool fileRun = true;
-    if (situation == "blank file name") {
-        fileName->setText("   ");
-    } else if (situation == "empty fixed string") {
-        SetRow(3, "fixed string", "1", "");
-    } else if (situation == "empty pool") {
-        SetRow(3, "random from string", "1", "");
-    } else if (situation == "empty grid") {
-        SetRow(1, "", "", "");
-    } else if (situation == "bad size") {
-        SetRow(1, "numeric (0..9)", "5x", "");
-    } else if (situation == "blank in charset") {
-        SetMemoOutput();
-        fileRun = false;
-        fileName->clear();
-        Child<QLineEdit>("EditCharset")->setText("a b");
-    } else if (situation == "empty count") {
-        SetRecordCount("");
-    } else if (situation == "missing folder") {
-        fileName->setText(FTemp->filePath("no/such/folder/out.txt"));
-    } else if (situation == "disk full") {
-        fileName->setText("/dev/full");
-    }
-
-    TDialogAnswerer answerer;
-    Start();
-    QCOMPARE(answerer.Shown.size(), 1u);
-    QCOMPARE(answerer.Shown[0].Name, "ErrorMessage");
-    QCOMPARE(answerer.Shown[0].Text, Lines(message));
-    ExpectIdle();
-    if (situation == "blank file name")
-        QCOMPARE(fileName->text(), "   ");
-    if (fileRun)
-        QVERIFY(!QFile::exists(path));
-    // Only a run that got as far as its output has emptied the memo.
-    const bool outputOpened = situation == "disk full";
-    QCOMPARE(memo->LineCount(), outputOpened ? 0 : 3);
-
-    // The window stays usable: the same window runs a sound definition afterwards.
-    SetRow(1, "numeric (0..9)", "5", "");
-    SetRow(2, "fixed string", "1", ";");
-    SetRow(3, "", "", "");
-    SetRecordCount("10");
-    Child<QLineEdit>("EditCharset")->setText("x");
-    SetFileOutput(FTemp->filePath("after.txt"));
-    Start();
-    QCOMPARE(answerer.Shown.size(), 1u);
-    QCOMPARE(ReadAll(FTemp->filePath("after.txt")).size(), 10 * 8);
-}
-
-void TestMainWindow::blankFileNameIsFineForMemoOutput() {
-    ExampleDefinition();
-    SetMemoOutput();
-    Child<QLineEdit>("EditFileName")->setText("   ");
-    SetRecordCount("4");
-    TDialogAnswerer answerer;
-    Start();
-    QCOMPARE(answerer.Shown.size(), 0u);
-    QCOMPARE(Child<TMemo>("Memo1")->LineCount(), 4);
-}
-
-void TestMainWindow::failingRecordKeepsTheEarlierOnes() {
-    // Years beyond 9999 cannot be written; the run stops at the first such record drawn.
-    const QString path = FTemp->filePath("dates.txt");
-    SetRow(1, "random date", "9000", "10000");
-    Child<QLineEdit>("EditDateFormat")->setText("yyyy");
-    SetFileOutput(path);
-    SetRecordCount("20000");
-    TDialogAnswerer answerer;
-    Start();
-    QCOMPARE(answerer.Shown.size(), 1u);
-    QCOMPARE(answerer.Shown[0].Text, "Invalid argument to date encode.");
-    ExpectIdle();
-    const QByteArray bytes = ReadAll(path);
-    QVERIFY(bytes.size() < 20000LL * 6);
-    QCOMPARE(bytes.size() % 6, 0);
-    for (const QByteArray& line : bytes.split('\n'))
-        if (!line.isEmpty())
-            QVERIFY2(
-                QRegularExpression("^9[0-9]{3}\r$").match(QString::fromLatin1(line)).hasMatch(),
-                line.constData());
-
-    SetMemoOutput();
-    Start();
-    QCOMPARE(answerer.Shown.size(), 2u);
-    for (const QString& line : Child<TMemo>("Memo1")->Text().split('\n', Qt::SkipEmptyParts))
-        QVERIFY2(QRegularExpression("^9[0-9]{3}$").match(line).hasMatch(), qPrintable(line));
 }
 
 // ---------------------------------------------------------------------------------------
