@@ -156,11 +156,21 @@ TEST(CommandStringRoundTrip, EveryFieldType) {
             row.Size = "1990";
             row.Str = field.Str = "2000";
             field.Size = 1990;
+        } else if (opt.TextType == ttCounter) {
+            row.Str = field.Str = "-7";
+        } else if (opt.TextType == ttRange) {
+            row.Size = "";
+            field.Size = 0;
+            row.Str = field.Str = "-1,5..2,5";
+        } else if (opt.TextType == ttList) {
+            row.Str = field.Str = "a b|c*2|";
+        } else if (opt.TextType == ttFileLine) {
+            row.Str = field.Str = "my words, \xE4.txt";
         }
         rows.push_back(row);
         expected.push_back(field);
     }
-    ASSERT_EQ(expected.size(), 13u);
+    ASSERT_EQ(expected.size(), 17u);
     const TCommandString written = BuildCommandString(rows, Settings());
     const TVxRndParser parser = ParseWritten(written);
     EXPECT_EQ(parser.Fields(), expected);
