@@ -57,6 +57,9 @@ bool ArithmeticLayout(const std::string& pool, std::uint32_t& first, std::uint32
     return true;
 }
 
+static_assert(TVxRecordPlan::WriteSlack >= TVxValueField::WriteRoom,
+              "values may write past their end into the slack");
+
 std::atomic<bool> ForcedPortable{false};
 const bool HasAvx2 = VectorLanesAvailable();
 
@@ -469,6 +472,13 @@ const char* TVxRecordPlan::TableText(const TOp& op, std::uint32_t& state) const 
 char* TVxRecordPlan::WriteLarge(const TOp& op, char* out, std::uint32_t& state) const {
     if (op.Kind == TOp::Drawn) {
         return WriteDrawnRun(out, FPools.data() + op.PoolOffset, op.Bound, op.Count, state);
+    }
+    // A separator between values, the usual case, needs no call.
+    if (op.Count == 1 && op.Text.size() <= 4) {
+        for (const char c : op.Text) {
+            *out++ = c;
+        }
+        return out;
     }
     for (std::uint64_t i = 0; i < op.Count; ++i) {
         out = std::copy(op.Text.begin(), op.Text.end(), out);

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -100,6 +101,53 @@ std::string SystemNameOf(const std::string& latin1) {
         }
     }
     return name;
+}
+
+/// "00" to "99", for writing numbers two digits at a time.
+constexpr char DigitPairs[] = "00010203040506070809101112131415161718192021222324252627282930"
+                              "31323334353637383940414243444546474849505152535455565758596061"
+                              "62636465666768697071727374757677787980818283848586878889909192"
+                              "93949596979899";
+
+/// The decimal digits of a number, 0 for 0.
+unsigned DigitCount(std::uint64_t value) {
+    static constexpr std::uint64_t Powers[] = {1u,
+                                               10u,
+                                               100u,
+                                               1000u,
+                                               10000u,
+                                               100000u,
+                                               1000000u,
+                                               10000000u,
+                                               100000000u,
+                                               1000000000u,
+                                               10000000000u,
+                                               100000000000u,
+                                               1000000000000u,
+                                               10000000000000u,
+                                               100000000000000u,
+                                               1000000000000000u,
+                                               10000000000000000u,
+                                               100000000000000000u,
+                                               1000000000000000000u,
+                                               10000000000000000000u};
+    // 1233 / 4096 is just above log10(2): an estimate from the bits that is off by one at
+    // most, and only downwards.
+    const auto estimate = static_cast<unsigned>(std::bit_width(value | 1) * 1233 >> 12);
+    return estimate + (value >= Powers[estimate] ? 1 : 0);
+}
+
+/// The eight decimal digits of a number below 10^8, leading zeros included, as the bytes of
+/// a number in memory order: the four-digit halves, their two-digit halves and their digits
+/// are split side by side in the lanes of one register.
+std::uint64_t EightDigits(std::uint32_t value) {
+    const std::uint64_t high = value / 10000u;
+    std::uint64_t lanes = high | (value - high * 10000u) << 32;
+    std::uint64_t quotients = (lanes * 10486u >> 20) & 0x0000007F0000007Fu;
+    lanes = quotients | (lanes - quotients * 100u) << 16;
+    quotients = (lanes * 103u >> 10) & 0x000F000F000F000Fu;
+    lanes = quotients | (lanes - quotients * 10u) << 8;
+    return lanes | 0x3030303030303030u;
 }
 
 /// The next state of the generator, as DrawBelow takes it.
@@ -218,6 +266,7 @@ void TVxValueField::ParseList(const std::string& text) {
         AddText(item.data(), item.size());
         widest = item.size() > items[widest].size() ? i : widest;
     }
+    FTexts.append(16, '\0');
     CheckWidth(items[widest].size(), "the item \"" + items[widest] + "\"");
     FDraws = 1;
     FMaxWidth = std::max(FWidth, items[widest].size());
@@ -296,6 +345,7 @@ void TVxValueField::LoadFile(bool nameAsBytes) {
         }
         start = next;
     }
+    FTexts.append(16, '\0');
     CheckWidth(widest, "line " + std::to_string(widestLine) + " of " + quoted);
     FMaxWidth = std::max(FWidth, widest);
 }
@@ -332,39 +382,80 @@ void TVxValueField::CheckWidth(std::size_t size, const std::string& text) const 
 }
 
 char* TVxValueField::WriteNumber(char* out, std::int64_t value, std::size_t width) const {
-    // The digits are written from the right into a scratch buffer, then copied after the
-    // sign and the zeros that pad the number to the width.
-    char digits[32];
-    char* const end = digits + sizeof digits;
-    char* p = end;
+    // The length is known first, so that the digits go straight to their places, two at a
+    // time from the right: a scratch buffer read back at once would stall on its stores.
     const bool negative = value < 0;
     std::uint64_t magnitude = negative ? std::uint64_t{0} - static_cast<std::uint64_t>(value)
                                        : static_cast<std::uint64_t>(value);
-    for (unsigned i = 0; i < FFraction; ++i) {
-        *--p = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    }
-    if (FFraction > 0) {
-        *--p = FMark;
-    }
-    do {
-        *--p = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    const auto length = static_cast<std::size_t>(end - p) + (negative ? 1 : 0);
+    const unsigned digits = std::max(DigitCount(magnitude), FFraction + 1);
+    const std::size_t length = digits + (FFraction > 0 ? 1 : 0) + (negative ? 1 : 0);
     if (negative) {
         *out++ = '-';
     }
     if (width > length) {
         out = std::fill_n(out, width - length, '0');
     }
-    return std::copy(p, end, out);
+    char* const end = out + digits + (FFraction > 0 ? 1 : 0);
+    if (digits + (FFraction > 0 ? 1 : 0) <= 8) {
+        // The usual widths fit one 64-bit register.
+        std::uint64_t text =
+            EightDigits(static_cast<std::uint32_t>(magnitude)) >> (8 * (8 - digits));
+        if (FFraction > 0) {
+            const unsigned at = 8 * (digits - FFraction);
+            const std::uint64_t head = text & ((std::uint64_t{1} << at) - 1);
+            text = head | std::uint64_t{static_cast<unsigned char>(FMark)} << at |
+                   (text >> at) << (at + 8);
+        }
+        std::memcpy(out, &text, sizeof text);
+        return end;
+    }
+    if (digits <= 15) {
+        // The digits as one string in a register, the mark put in by shifts, one store.
+        __extension__ using Wide = unsigned __int128;
+        const std::uint64_t high = magnitude / 100000000u;
+        const Wide all = static_cast<Wide>(
+                             EightDigits(static_cast<std::uint32_t>(magnitude - high * 100000000u)))
+                             << 64 |
+                         EightDigits(static_cast<std::uint32_t>(high));
+        Wide text = all >> (8 * (16 - digits));
+        if (FFraction > 0) {
+            const unsigned at = 8 * (digits - FFraction);
+            const Wide head = text & ((Wide{1} << at) - 1);
+            text = head | static_cast<Wide>(static_cast<unsigned char>(FMark)) << at |
+                   (text >> at) << (at + 8);
+        }
+        std::memcpy(out, &text, sizeof text);
+        return end;
+    }
+    char* p = end;
+    const auto pairs = [&](unsigned count) {
+        for (; count >= 2; count -= 2) {
+            p -= 2;
+            std::memcpy(p, DigitPairs + magnitude % 100 * 2, 2);
+            magnitude /= 100;
+        }
+        if (count == 1) {
+            *--p = static_cast<char>('0' + magnitude % 10);
+            magnitude /= 10;
+        }
+    };
+    pairs(FFraction);
+    if (FFraction > 0) {
+        *--p = FMark;
+    }
+    pairs(digits - FFraction);
+    return end;
 }
 
 char* TVxValueField::WriteText(char* out, std::size_t index) const {
     const std::size_t begin = FOffsets[index];
     const std::size_t size = FOffsets[index + 1] - begin;
-    std::memcpy(out, FTexts.data() + begin, size);
+    // Whole blocks of 16 bytes: the texts end in a block of padding, and the room after out
+    // takes what passes the text's end (WriteRoom).
+    const char* const from = FTexts.data() + begin;
+    for (std::size_t i = 0; i < size; i += 16) {
+        std::memcpy(out + i, from + i, 16);
+    }
     out += size;
     if (FWidth > size) {
         out = std::fill_n(out, FWidth - size, ' ');
@@ -411,7 +502,7 @@ char* TVxValueField::Write(char* out, std::uint64_t record, std::uint32_t& state
 
 void TVxValueField::Append(std::string& text, std::uint64_t record, std::uint32_t& state) const {
     const std::size_t start = text.size();
-    text.resize(start + FMaxWidth);
+    text.resize(start + FMaxWidth + WriteRoom);
     char* const end = Write(text.data() + start, record, state);
     text.resize(static_cast<std::size_t>(end - text.data()));
 }

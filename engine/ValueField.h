@@ -40,8 +40,11 @@ public:
     std::uint32_t Draws() const { return FDraws; }
     /// The most bytes one value takes.
     std::size_t MaxWidth() const { return FMaxWidth; }
+    /// Bytes past MaxWidth() that Write may write (and leave undefined) after a value.
+    static constexpr std::size_t WriteRoom = 32;
     /// Writes the value of record (counted from 0 over the whole run) at out, which has room
-    /// for MaxWidth() bytes, drawing from state; returns the end.
+    /// for MaxWidth() + WriteRoom bytes, drawing from state; returns the end. Texts end with
+    /// 16 bytes of padding, for copies of whole blocks.
     char* Write(char* out, std::uint64_t record, std::uint32_t& state) const;
     /// The same value appended to text.
     void Append(std::string& text, std::uint64_t record, std::uint32_t& state) const;
