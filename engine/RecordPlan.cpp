@@ -250,10 +250,7 @@ void TVxRecordPlan::BuildSteps() {
                 FSteps.push_back({TStep::Date, i, 0, 3, 1, 0});
                 ++i;
             } else if (FOps[i].Kind == TOp::Value) {
-                const std::uint32_t draws = FOps[i].Field->Draws();
-                const TVxJump jump = JumpOf(draws);
-                FSteps.push_back({TStep::Value, i, 0, draws, jump.Multiplier, jump.Increment});
-                ++i;
+                AddValueStep(i);
             } else if (!isLane(FOps[i]) || fixedAlone) {
                 const std::uint64_t draws = FOps[i].Kind == TOp::Drawn ? FOps[i].Count : 0;
                 const TVxJump jump = JumpOf(draws);
@@ -279,6 +276,26 @@ void TVxRecordPlan::BuildSteps() {
     for (std::vector<std::uint8_t>* column : {&FShuffle.First, &FShuffle.Break, &FShuffle.Jump}) {
         column->resize(column->size() + 32, 0);
     }
+}
+
+void TVxRecordPlan::AddValueStep(std::size_t& i) {
+    TStep step;
+    step.Kind = TStep::Value;
+    step.First = i;
+    step.Field = FOps[i].Field.get();
+    step.Draws = step.Field->Draws();
+    const TVxJump jump = JumpOf(step.Draws);
+    step.JumpMul = jump.Multiplier;
+    step.JumpAdd = jump.Increment;
+    ++i;
+    // A separator or line end after the value is written with it, saving a step.
+    if (i < FOps.size() && FOps[i].Kind == TOp::Fixed && FOps[i].Count == 1 &&
+        FOps[i].Text.size() <= sizeof step.Suffix) {
+        std::memcpy(&step.Suffix, FOps[i].Text.data(), FOps[i].Text.size());
+        step.SuffixLength = static_cast<std::uint8_t>(FOps[i].Text.size());
+        ++i;
+    }
+    FSteps.push_back(step);
 }
 
 void TVxRecordPlan::AddLanes(std::size_t firstOp, std::size_t endOp, std::uint64_t records,
@@ -611,6 +628,8 @@ void TVxRecordPlan::WriteEach(char* out, std::uint64_t records, std::uint32_t& s
                               std::uint64_t firstRecord, TWritten& written) const {
     char* p = out;
     std::uint32_t s = state;
+    // A counter's text is carried from one record to the next.
+    std::vector<TVxValueField::TCounterText> counters(FSteps.size());
     try {
         while (written.Records < records) {
             std::uint32_t t = s;
@@ -628,7 +647,10 @@ void TVxRecordPlan::WriteEach(char* out, std::uint64_t records, std::uint32_t& s
                     q = WriteLarge(FOps[step.First], q, t);
                     break;
                 case TStep::Value:
-                    q = FOps[step.First].Field->Write(q, firstRecord + written.Records, t);
+                    q = step.Field->Write(q, firstRecord + written.Records, t,
+                                          counters[&step - FSteps.data()]);
+                    std::memcpy(q, &step.Suffix, sizeof step.Suffix);
+                    q += step.SuffixLength;
                     break;
                 }
             }

@@ -169,11 +169,19 @@ private:
         bool Uniform = false;
         std::size_t FirstDraw = 0;
         std::size_t FirstBlock = 0;
+        /// A value's field, and the short fixed text after it (a separator, a line end)
+        /// written with it: up to eight bytes, in memory order.
+        const TVxValueField* Field = nullptr;
+        std::uint64_t Suffix = 0;
+        std::uint8_t SuffixLength = 0;
     };
 
     /// Adds the ops of one field, as its type's row says; true for a date.
     bool AddField(const TVxRndParser& parser, const TFieldDef& field);
     void AddFixed(const std::string& text, std::uint64_t count);
+    /// Adds the step of the value op at i, with the short fixed op after it; moves i past
+    /// both.
+    void AddValueStep(std::size_t& i);
     void AddDrawn(const std::string& pool, std::uint64_t count);
     void BuildSteps();
     void AddLanes(std::size_t firstOp, std::size_t endOp, std::uint64_t records,

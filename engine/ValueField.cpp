@@ -25,6 +25,8 @@ constexpr std::uint64_t MaxFileBytes = std::uint64_t{256} << 20;
 constexpr std::uint32_t MaxDrawTable = 4096;
 /// The widest value a field may be padded to, so that a record stays a sensible size.
 constexpr std::int32_t WidestWidth = 1 << 20;
+/// Texts get slots of 16 bytes when there are at most this many (16 MiB of slots).
+constexpr std::size_t MaxSlots = std::size_t{1} << 20;
 /// A counter's text without a width: a sign and up to 19 digits.
 constexpr std::size_t CounterTextBytes = 20;
 
@@ -266,7 +268,7 @@ void TVxValueField::ParseList(const std::string& text) {
         AddText(item.data(), item.size());
         widest = item.size() > items[widest].size() ? i : widest;
     }
-    FTexts.append(16, '\0');
+    SealTexts();
     CheckWidth(items[widest].size(), "the item \"" + items[widest] + "\"");
     FDraws = 1;
     FMaxWidth = std::max(FWidth, items[widest].size());
@@ -345,7 +347,7 @@ void TVxValueField::LoadFile(bool nameAsBytes) {
         }
         start = next;
     }
-    FTexts.append(16, '\0');
+    SealTexts();
     CheckWidth(widest, "line " + std::to_string(widestLine) + " of " + quoted);
     FMaxWidth = std::max(FWidth, widest);
 }
@@ -447,7 +449,30 @@ char* TVxValueField::WriteNumber(char* out, std::int64_t value, std::size_t widt
     return end;
 }
 
+void TVxValueField::SealTexts() {
+    FTexts.append(16, '\0');
+    const std::size_t count = FOffsets.size() - 1;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (FOffsets[i + 1] - FOffsets[i] > 15 || count > MaxSlots) {
+            return;
+        }
+    }
+    FSlots.assign(count * 16, '\0');
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t size = FOffsets[i + 1] - FOffsets[i];
+        std::memcpy(FSlots.data() + i * 16, FTexts.data() + FOffsets[i], size);
+        FSlots[i * 16 + 15] = static_cast<char>(size);
+    }
+}
+
 char* TVxValueField::WriteText(char* out, std::size_t index) const {
+    if (!FSlots.empty()) {
+        // One block holds the text and its length: nothing waits for an offset.
+        const char* const slot = FSlots.data() + index * 16;
+        std::memcpy(out, slot, 16);
+        const auto size = static_cast<std::size_t>(slot[15]);
+        return FWidth > size ? std::fill_n(out + size, FWidth - size, ' ') : out + size;
+    }
     const std::size_t begin = FOffsets[index];
     const std::size_t size = FOffsets[index + 1] - begin;
     // Whole blocks of 16 bytes: the texts end in a block of padding, and the room after out
@@ -498,6 +523,22 @@ char* TVxValueField::Write(char* out, std::uint64_t record, std::uint32_t& state
     default:
         return out;
     }
+}
+
+char* TVxValueField::WriteCounted(char* out, std::uint64_t record, std::uint32_t& state,
+                                  TCounterText& counter) const {
+    char* const end = Write(out, record, state);
+    counter.Length = 0;
+    const auto length = static_cast<std::size_t>(end - out);
+    const auto value = static_cast<std::int64_t>(static_cast<std::uint64_t>(FLow) + record);
+    if (FType == ttCounter && value >= 0 && length <= sizeof counter.Text) {
+        // Read back from the text just written, once: the next records need none.
+        counter.Text = 0;
+        std::memcpy(&counter.Text, out, length);
+        counter.Length = static_cast<std::uint8_t>(length);
+        counter.Next = record + 1;
+    }
+    return end;
 }
 
 void TVxValueField::Append(std::string& text, std::uint64_t record, std::uint32_t& state) const {

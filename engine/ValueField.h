@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,27 @@ public:
     /// for MaxWidth() + WriteRoom bytes, drawing from state; returns the end. Texts end with
     /// 16 bytes of padding, for copies of whole blocks.
     char* Write(char* out, std::uint64_t record, std::uint32_t& state) const;
+    /// A counter's text as the last record got it, to be counted on in the next: the
+    /// digits of up to eight bytes in memory order, for the record Next.
+    struct TCounterText {
+        std::uint64_t Text = 0;
+        std::uint64_t Next = 0;
+        std::uint8_t Length = 0;
+    };
+    /// Write for records one after another: a counter takes its text from counter when
+    /// that holds the record before, and leaves its own there.
+    char* Write(char* out, std::uint64_t record, std::uint32_t& state,
+                TCounterText& counter) const {
+        if (FType == ttCounter && counter.Length != 0 && counter.Next == record &&
+            (counter.Text >> (8 * counter.Length - 8)) < '9') {
+            // The last digit goes up by one, in the register that holds the text.
+            counter.Text += std::uint64_t{1} << (8 * counter.Length - 8);
+            ++counter.Next;
+            std::memcpy(out, &counter.Text, sizeof counter.Text);
+            return out + counter.Length;
+        }
+        return WriteCounted(out, record, state, counter);
+    }
     /// The same value appended to text.
     void Append(std::string& text, std::uint64_t record, std::uint32_t& state) const;
 
@@ -55,6 +77,8 @@ private:
     void ParseList(const std::string& text);
     /// Adds one item or line to the texts.
     void AddText(const char* data, std::size_t size);
+    /// Ends the texts with a block of padding, and lays short texts out in slots.
+    void SealTexts();
     /// The text of a number of the field (value in units of its last fraction digit).
     std::string NumberText(std::int64_t value) const;
     /// Raises the message for a value wider than the field's width.
@@ -64,6 +88,9 @@ private:
     /// Writes a number padded with zeros after its sign to width (0: no padding).
     char* WriteNumber(char* out, std::int64_t value, std::size_t width) const;
     char* WriteText(char* out, std::size_t index) const;
+    /// Write, and for a counter of up to eight non-negative bytes its text kept in counter.
+    char* WriteCounted(char* out, std::uint64_t record, std::uint32_t& state,
+                       TCounterText& counter) const;
     /// The list item of a draw from 0 to the total weight - 1.
     std::size_t ItemOfDraw(std::uint32_t draw) const;
 
@@ -83,6 +110,9 @@ private:
     /// FOffsets[i + 1].
     std::string FTexts;
     std::vector<std::uint32_t> FOffsets;
+    /// When every text has at most 15 bytes: text i in the 16 bytes from i * 16, its length
+    /// in the last of them.
+    std::string FSlots;
     /// List: the running total of the weights, item by item, and for small totals the item
     /// of every draw.
     std::vector<std::uint32_t> FWeights;

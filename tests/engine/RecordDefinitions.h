@@ -91,6 +91,8 @@ inline std::vector<TRecordDefinition> RecordDefinitions() {
         {"RangeOfTwoTo32Values", "/M=0,0..4294967295 /M=0,0..4294967296 /E=U"},
         {"Lists", "/V=0,open*3|closed|pending /V=6,|x*2 /C=1 /E=U"},
         {"ListOfLargeWeights", "/V=0,a*5000|b|c*70000 /E=N"},
+        {"LongItems",
+         "/V=0,abcdefghijklmnopqrstuvwxyz|b|abcdefghijklmnop /F=1,separator /V=20,x|y /E=W"},
         {"WordFile", "/W=0," + WordFilePath() + " /W=9," + WordFilePath() + " /N=2 /E=W"},
         {"ValuesBetweenDates", "/I=15 /Y=1990,2000 /V=0,a|bb /Y=2001,2002 /E=U", "d/m/yy"},
         {"ValuesAndFixedWidthDates", "/Y=1990,2000 /I=0 /V=2,a|bb /E=U"},
