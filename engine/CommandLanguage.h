@@ -109,7 +109,8 @@ public:
     void AppendRecord(bool toFile, std::string& text);
     /// The text of one field into text (emptied first).
     void GetField(const TFieldDef& field, std::string& text);
-    /// One repetition of a field into text (emptied first); for a date field, one date.
+    /// One repetition of a field into text (emptied first); for a date field, one date, and
+    /// for a value field the value of the record NextRecord.
     void GetChar(const TFieldDef& field, std::string& text);
     /// One character drawn from pool; code 0 and no draw for an empty pool.
     char RandomChar(std::string_view pool);

@@ -76,6 +76,19 @@ TEST(FieldTypesTest, EveryRowMeansTheSameEverywhere) {
     }
 }
 
+// The window reads from the table which rows take a String and what an empty Field Size
+// stands for: the types whose field has a string of its own take one, and a value field's
+// natural width is 0.
+TEST(FieldTypesTest, StringColumnAndEmptySizeFollowWhatAFieldIsMadeOf) {
+    for (const TTextTypeOpt& opt : TextTypeOpts) {
+        SCOPED_TRACE(std::string(opt.Caption));
+        const bool hasString = opt.Pool == TFieldPool::FieldString ||
+                               opt.Kind == TFieldKind::Date || opt.Kind == TFieldKind::Value;
+        EXPECT_EQ(opt.UsesString, hasString);
+        EXPECT_EQ(opt.EmptySize, opt.Kind == TFieldKind::Value ? "0" : "1");
+    }
+}
+
 TEST(FieldTypesTest, LettersThatNameNoFieldType) {
     for (const char letter : {'R', 'D', 'E', 'Z', 'n', '\0'}) {
         EXPECT_EQ(TextTypeOfLetter(letter), ttNone) << letter;
