@@ -389,7 +389,16 @@ char* TVxValueField::WriteNumber(char* out, std::int64_t value, std::size_t widt
     const bool negative = value < 0;
     std::uint64_t magnitude = negative ? std::uint64_t{0} - static_cast<std::uint64_t>(value)
                                        : static_cast<std::uint64_t>(value);
-    const unsigned digits = std::max(DigitCount(magnitude), FFraction + 1);
+    // Below 10^8 the digits are made first and counted from their leading zeros, without a
+    // branch on the count (which differs from value to value).
+    const bool small = magnitude < 100000000u;
+    const std::uint64_t eight = small ? EightDigits(static_cast<std::uint32_t>(magnitude)) : 0;
+    const unsigned significant =
+        small
+            ? 8 - static_cast<unsigned>(
+                      std::countr_zero((eight ^ 0x3030303030303030u) | std::uint64_t{1} << 56) / 8)
+            : DigitCount(magnitude);
+    const unsigned digits = std::max(significant, FFraction + 1);
     const std::size_t length = digits + (FFraction > 0 ? 1 : 0) + (negative ? 1 : 0);
     if (negative) {
         *out++ = '-';
@@ -400,8 +409,7 @@ char* TVxValueField::WriteNumber(char* out, std::int64_t value, std::size_t widt
     char* const end = out + digits + (FFraction > 0 ? 1 : 0);
     if (digits + (FFraction > 0 ? 1 : 0) <= 8) {
         // The usual widths fit one 64-bit register.
-        std::uint64_t text =
-            EightDigits(static_cast<std::uint32_t>(magnitude)) >> (8 * (8 - digits));
+        std::uint64_t text = eight >> (8 * (8 - digits));
         if (FFraction > 0) {
             const unsigned at = 8 * (digits - FFraction);
             const std::uint64_t head = text & ((std::uint64_t{1} << at) - 1);
