@@ -3,6 +3,7 @@
 
 #include "engine/FieldTypes.h"
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -58,13 +59,26 @@ public:
     /// that holds the record before, and leaves its own there.
     char* Write(char* out, std::uint64_t record, std::uint32_t& state,
                 TCounterText& counter) const {
-        if (FType == ttCounter && counter.Length != 0 && counter.Next == record &&
-            (counter.Text >> (8 * counter.Length - 8)) < '9') {
-            // The last digit goes up by one, in the register that holds the text.
-            counter.Text += std::uint64_t{1} << (8 * counter.Length - 8);
-            ++counter.Next;
-            std::memcpy(out, &counter.Text, sizeof counter.Text);
-            return out + counter.Length;
+        if (FType == ttCounter && counter.Length != 0 && counter.Next == record) {
+            // Counted on in the register that holds the text: the nines at its end become
+            // zeros and the digit before them goes up by one. Only a text of nines, which
+            // grows, is written anew.
+            const unsigned bits = 8 * counter.Length;
+            const std::uint64_t nines = (counter.Text ^ (0x3939393939393939u >> (64 - bits)))
+                                        << (64 - bits);
+            const auto trailing =
+                nines == 0 ? counter.Length : static_cast<unsigned>(std::countl_zero(nines) / 8);
+            if (trailing < counter.Length) {
+                const unsigned at = bits - 8 * trailing;
+                const std::uint64_t zeroed =
+                    trailing == 0 ? 0
+                                  : (~std::uint64_t{0} << at) & (~std::uint64_t{0} >> (64 - bits));
+                counter.Text = (counter.Text & ~zeroed) | (0x3030303030303030u & zeroed);
+                counter.Text += std::uint64_t{1} << (at - 8);
+                ++counter.Next;
+                std::memcpy(out, &counter.Text, sizeof counter.Text);
+                return out + counter.Length;
+            }
         }
         return WriteCounted(out, record, state, counter);
     }

@@ -111,6 +111,20 @@ TEST_P(ProducerTest, JumpsOverTheRecordsBeforeFirst) {
         EXPECT_TRUE(run.Bytes.empty());
         return;
     }
+    std::optional<std::string> refused;
+    try {
+        FParser.Prepare(first + 5);
+    } catch (const Exception& e) {
+        refused = e.what();
+    }
+    if (refused) {
+        // A counter that has outgrown its width that far on is refused before any record.
+        TVxProducer producer(FParser, false);
+        const TRun run = Produce(producer, TestSeed, first, 5, 0);
+        EXPECT_EQ(run.Error, refused);
+        EXPECT_TRUE(run.Bytes.empty());
+        return;
+    }
     const TRecords expected = GetRecords(
         FParser, false, JumpAhead(TestSeed, first * DrawsPerRecord(FParser)), 0, 5, first);
     TVxProducer producer(FParser, false);
