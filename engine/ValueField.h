@@ -59,7 +59,10 @@ public:
     /// that holds the record before, and leaves its own there.
     char* Write(char* out, std::uint64_t record, std::uint32_t& state,
                 TCounterText& counter) const {
-        if (FType == ttCounter && counter.Length != 0 && counter.Next == record) {
+        if (FType != ttCounter) {
+            return Write(out, record, state);
+        }
+        if (counter.Length != 0 && counter.Next == record) {
             // Counted on in the register that holds the text: the nines at its end become
             // zeros and the digit before them goes up by one. Only a text of nines, which
             // grows, is written anew.
