@@ -13,6 +13,7 @@
 #   PEER_ROUNDS   rounds against the peers (default 3: the Python library takes seconds)
 #   RECORDS       records of the 5-digit case (default 10000000)
 #   MIXED_RECORDS records of the mixed case (default 2000000)
+#   FIELDS_RECORDS records of the value-field case (default 10000000)
 #   PEER_RECORDS  records of the peer case (default 1000000)
 #   PEERS_DIR     where bench/install_peers.sh put the JavaScript library (default BUILD_DIR/../peers)
 #   PYTHON        the Python holding the Debian faker package (default /usr/bin/python3)
@@ -33,6 +34,7 @@ rounds=${ROUNDS:-7}
 peer_rounds=${PEER_ROUNDS:-3}
 digits_records=${RECORDS:-10000000}
 mixed_records=${MIXED_RECORDS:-2000000}
+fields_records=${FIELDS_RECORDS:-10000000}
 peer_records=${PEER_RECORDS:-1000000}
 peers_dir=$(realpath -m "${PEERS_DIR:-$(dirname "$build")/peers}")
 python=${PYTHON:-/usr/bin/python3}
@@ -41,6 +43,10 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 digits_def='/N=5 /F=1,#59 /E=U'
 mixed_def='/N=8 /C=4 /S=6 /L=10 /H=8 /B=1 /F=1,#59 /U=5,#65#66#67 /A=4 /Y=1990,2020 /E=U'
 mixed_opts=(--date-format yyyy-mm-dd)
+# A counter, an amount, a weighted status and a word of a 10,000-line file (made below).
+fields_def_of() {
+    echo "/I=8 /F=1,#59 /M=0,0.00..9999.99 /F=1,#59 /V=0,open*3|closed|pending /F=1,#59 /W=0,$1 /E=U"
+}
 seed=1
 
 die() {
@@ -54,10 +60,18 @@ tmp=$(mktemp -d "${TMPDIR:-/tmp}/tabbit-bench.XXXXXX")
 trap 'rm -rf "$tmp"' EXIT
 
 # The scratch files: both reference outputs and one copy of each at a time.
-need_kib=$(( (digits_records * 7 + mixed_records * 58) * 2 / 1024 + 65536 ))
+need_kib=$(( (digits_records * 7 + mixed_records * 58 + fields_records * 34) * 2 / 1024 + 65536 ))
 free_kib=$(df -Pk "$tmp" | awk 'NR == 2 { print $4 }')
 [ "$free_kib" -ge "$need_kib" ] ||
     die "$tmp has $((free_kib / 1024)) MB free, the run needs about $((need_kib / 1024)) MB (set TMPDIR)"
+
+# The word file of the value-field case: 10,000 lines of 4 to 11 small letters, the same
+# on every run.
+awk 'BEGIN { srand(1); for (i = 0; i < 10000; i++) { n = 4 + int(rand() * 8); w = "";
+    for (j = 0; j < n; j++) w = w sprintf("%c", 97 + int(rand() * 26)); print w } }' > "$tmp/words.txt"
+fields_def=$(fields_def_of "$tmp/words.txt")
+[[ $tmp != *' '* ]] ||
+    die "the scratch folder $tmp has a blank in its name, which a definition cannot hold"
 
 # ---- measuring -----------------------------------------------------------------------------
 
@@ -135,11 +149,13 @@ threads_name() { [ "$1" = default ] && echo "default ($cpus)" || echo "$1"; }
 
 # ---- against the floor ---------------------------------------------------------------------
 
-# case_* describe the two cases by a short key: d (5 digits) and m (mixed).
-declare -A case_records=([d]=$digits_records [m]=$mixed_records)
-declare -A case_def=([d]=$digits_def [m]=$mixed_def)
-declare -A case_goal=([d]=1.5 [m]=2)
-declare -A case_name=([d]='5-digit' [m]='mixed')
+# case_* describe the three cases by a short key: d (5 digits), m (mixed) and f (the value
+# fields).
+cases=(d m f)
+declare -A case_records=([d]=$digits_records [m]=$mixed_records [f]=$fields_records)
+declare -A case_def=([d]=$digits_def [m]=$mixed_def [f]=$fields_def)
+declare -A case_goal=([d]=1.5 [m]=2 [f]=2)
+declare -A case_name=([d]='5-digit' [m]='mixed' [f]='values')
 
 gen_case() { # gen_case KEY THREADS TARGET
     local key=$1 opts=()
@@ -162,7 +178,7 @@ floor_step() {
 
 floor_round() {
     local key t steps=()
-    for key in d m; do
+    for key in "${cases[@]}"; do
         for t in "${thread_counts[@]}"; do steps+=("floor_step gen $key $t"); done
         steps+=("floor_step cat $key")
     done
@@ -175,7 +191,7 @@ floor_table() {
     echo "== tabbit-gen against the floor (cat of the same bytes into a new file): $rounds rounds, medians"
     printf '%-38s %-12s %12s %7s %8s %7s  %s\n' case threads 'tabbit-gen s' 'CPU s' 'floor s' ratio \
         'goal (one thread)'
-    for key in d m; do
+    for key in "${cases[@]}"; do
         f=$(median "cat_$key" 1)
         for t in "${thread_counts[@]}"; do
             g=$(median "gen_${key}_$t" 1)
@@ -212,7 +228,7 @@ memory_lines() {
 run_floor() {
     local key round
     echo "warming up: the reference outputs ($rounds rounds follow)" >&2
-    for key in d m; do
+    for key in "${cases[@]}"; do
         gen_case "$key" "${thread_counts[0]}" "$tmp/ref_$key.txt" ||
             die "tabbit-gen failed on the ${case_name[$key]} records (exit status $?)"
     done

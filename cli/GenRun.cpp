@@ -242,6 +242,10 @@ int GenerateRecords(const TGenOptions& o, const TGenDefinition& definition) {
         PrintWarning("the record count " + std::to_string(parser.RecordCount()) +
                      " is below 0; no records are written");
     }
+    const std::uint64_t total = static_cast<std::uint64_t>(std::max(parser.RecordCount(), 0));
+    // Word files are read, and values checked against their widths, before the output is
+    // created: a refused definition leaves an existing file as it was.
+    parser.Prepare(total, definition.ArrivedAsBytes);
 
     std::unique_ptr<TOutFile> out;
     try {
@@ -257,7 +261,6 @@ int GenerateRecords(const TGenOptions& o, const TGenDefinition& definition) {
         SeedFromTime();
     }
     const std::uint32_t seed = Seed;
-    const std::uint64_t total = static_cast<std::uint64_t>(std::max(parser.RecordCount(), 0));
     const TRecordRange range =
         o.Part ? PartRange(total, o.Part->Index, o.Part->Count) : TRecordRange{0, total};
 

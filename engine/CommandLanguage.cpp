@@ -4,6 +4,7 @@
 #include "engine/Dates.h"
 #include "engine/Exceptions.h"
 #include "engine/RandomSource.h"
+#include "engine/ValueField.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -341,6 +342,8 @@ void TVxRndParser::Parse(std::string cmdLine) {
     FRecordCount = 1;
     FEndOfLine = 0;
     FFields.clear();
+    FValues.clear();
+    FNextRecord = 0;
     FArgCount = 0;
 
     FSmalls.clear();
@@ -431,6 +434,11 @@ bool TVxRndParser::AddField(char letter, const std::string& value) {
     ++FArgCount;
     FFields.push_back(TFieldDef{0, textType, {}});
     ParseFieldValue(letter, FFields.back(), value);
+    if (OptOfTextType(textType).Kind == TFieldKind::Value) {
+        // Compiled now, so that a fault in the field's string ends the parse at its switch.
+        FValues.resize(FFields.size());
+        FValues.back() = std::make_shared<TVxValueField>(FFields.back(), FFields.size());
+    }
     return true;
 }
 
@@ -444,6 +452,22 @@ void TVxRndParser::ParseFieldValue(char letter, TFieldDef& field, std::string va
         field.Str = std::to_string(StrToInt(last));
         field.Size = StrToInt(first);
         if (field.Size == 0) {
+            RaiseInvalidLength(letter);
+        }
+        return;
+    }
+    if (opt.Kind == TFieldKind::Value) {
+        // A width, and after a comma the field's string; without a comma the whole value is
+        // the width, as the window writes a field with an empty String, and empty means 0.
+        const std::size_t comma = value.find(',');
+        if (comma != std::string::npos) {
+            std::string str = value.substr(comma + 1);
+            field.Str = !str.empty() && str[0] == '#' ? DecodeCodes(str) : std::move(str);
+            value.erase(comma);
+        } else if (value.empty()) {
+            value.assign(1, '0');
+        }
+        if (!TryStrToInt(value, field.Size) || field.Size < 0) {
             RaiseInvalidLength(letter);
         }
         return;
@@ -484,7 +508,8 @@ void TVxRndParser::WriteRecord(bool toFile, std::string& text, std::size_t start
     for (;;) {
         auto runEnd = field;
         std::size_t length = 0;
-        while (runEnd != end && runEnd->TextType != ttDate) {
+        while (runEnd != end && OptOfTextType(runEnd->TextType).Kind != TFieldKind::Date &&
+               OptOfTextType(runEnd->TextType).Kind != TFieldKind::Value) {
             length +=
                 RepeatedLength(OptOfTextType(runEnd->TextType), PoolOf(*runEnd), runEnd->Size);
             ++runEnd;
@@ -501,9 +526,10 @@ void TVxRndParser::WriteRecord(bool toFile, std::string& text, std::size_t start
         Seed = state;
         if (field == end) {
             WriteLineEnd(out, style);
+            ++FNextRecord;
             return;
         }
-        AppendRandomDate(field->Size, StrToInt(field->Str), text);
+        AppendField(*field, text);
         pos = text.size();
         ++field;
     }
@@ -532,9 +558,10 @@ void TVxRndParser::GetField(const TFieldDef& field, std::string& text) {
 
 void TVxRndParser::GetChar(const TFieldDef& field, std::string& text) {
     text.clear();
-    // A date field has no repetitions; its one piece is the date.
-    if (field.TextType == ttDate) {
-        AppendRandomDate(field.Size, StrToInt(field.Str), text);
+    // A date or value field has no repetitions; its one piece is the date or the value.
+    const TFieldKind kind = OptOfTextType(field.TextType).Kind;
+    if (kind == TFieldKind::Date || kind == TFieldKind::Value) {
+        AppendField(field, text);
     } else {
         AppendRepeated(field, 1, text);
     }
@@ -553,8 +580,11 @@ void TVxRndParser::RandomDate(std::int32_t fromYear, std::int32_t toYear, std::s
 }
 
 void TVxRndParser::AppendField(const TFieldDef& field, std::string& text) {
-    if (field.TextType == ttDate) {
+    const TFieldKind kind = OptOfTextType(field.TextType).Kind;
+    if (kind == TFieldKind::Date) {
         AppendRandomDate(field.Size, StrToInt(field.Str), text);
+    } else if (kind == TFieldKind::Value) {
+        AppendValue(field, text);
     } else {
         AppendRepeated(field, field.Size, text);
     }
@@ -564,10 +594,8 @@ void TVxRndParser::AppendRepeated(const TFieldDef& field, std::int32_t count, st
     const std::size_t start = text.size();
     const std::size_t length = RepeatedLength(OptOfTextType(field.TextType), PoolOf(field), count);
     if (length > MaxHeldBytes) {
-        const auto* const fields = FFields.data();
-        const bool own =
-            std::less_equal<>()(fields, &field) && std::less<>()(&field, fields + FFields.size());
-        RaiseFieldTooLarge(own ? static_cast<std::size_t>(&field - fields) + 1 : 0, length);
+        const std::size_t index = IndexOf(field);
+        RaiseFieldTooLarge(index < FFields.size() ? index + 1 : 0, length);
     }
     ResizeHeld(text, start + length, start);
     std::uint32_t state = Seed;
@@ -645,10 +673,57 @@ void TVxRndParser::AppendRandomDate(std::int32_t fromYear, std::int32_t toYear, 
     AppendDate(text, SystemDateFormat, year, month, day, FormatSettings());
 }
 
+std::size_t TVxRndParser::IndexOf(const TFieldDef& field) const {
+    const auto* const fields = FFields.data();
+    const bool own =
+        std::less_equal<>()(fields, &field) && std::less<>()(&field, fields + FFields.size());
+    return own ? static_cast<std::size_t>(&field - fields) : FFields.size();
+}
+
+void TVxRndParser::Prepare(std::uint64_t records, bool fileNamesAsBytes) const {
+    for (const std::shared_ptr<TVxValueField>& value : FValues) {
+        if (value && value->NeedsFile()) {
+            value->LoadFile(fileNamesAsBytes);
+        }
+    }
+    for (const std::shared_ptr<TVxValueField>& value : FValues) {
+        if (value) {
+            value->CheckRecords(0, records);
+        }
+    }
+}
+
+std::shared_ptr<const TVxValueField> TVxRndParser::ValueFieldOf(const TFieldDef& field) const {
+    if (OptOfTextType(field.TextType).Kind != TFieldKind::Value) {
+        return nullptr;
+    }
+    const std::size_t index = IndexOf(field);
+    if (index < FValues.size() && FValues[index]) {
+        return FValues[index];
+    }
+    return std::make_shared<TVxValueField>(field, index + 1);
+}
+
+void TVxRndParser::AppendValue(const TFieldDef& field, std::string& text) {
+    Prepare(0);
+    std::shared_ptr<const TVxValueField> value = ValueFieldOf(field);
+    if (value->NeedsFile()) {
+        // A field given on its own: its file is read for this one value.
+        auto loaded = std::make_shared<TVxValueField>(*value);
+        loaded->LoadFile(false);
+        value = std::move(loaded);
+    }
+    value->CheckRecords(FNextRecord, 1);
+    value->Append(text, FNextRecord, Seed);
+}
+
 std::uint64_t DrawsOfField(const TVxRndParser& parser, const TFieldDef& field) {
     const TTextTypeOpt& opt = OptOfTextType(field.TextType);
     if (opt.Kind == TFieldKind::Date) {
         return opt.DrawsPerRepetition;
+    }
+    if (opt.Kind == TFieldKind::Value) {
+        return parser.ValueFieldOf(field)->Draws();
     }
     if (field.Size <= 0 || (opt.Kind == TFieldKind::Drawn && parser.PoolOf(field).empty())) {
         return 0;

@@ -5,9 +5,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+class TVxValueField;
 
 // The command-string language: its generic parser, the record-definition parser with the
 // field-type vocabulary, code sequences and the integer conversion used for every number.
@@ -15,10 +18,12 @@
 
 /// One parsed field of a record definition.
 struct TFieldDef {
-    /// Repetitions for ttFixed, first year for ttDate, characters drawn for the others.
+    /// Repetitions for ttFixed, first year for ttDate, the width of a value field (0: as
+    /// long as the value is), characters drawn for the others.
     std::int32_t Size = 0;
     TTextType TextType = ttNone;
-    /// Text of ttFixed, pool of ttRandomString, last year (plain decimal) of ttDate.
+    /// Text of ttFixed, pool of ttRandomString, last year (plain decimal) of ttDate; first
+    /// value, range, list or file name of a value field.
     std::string Str;
 
     bool operator==(const TFieldDef&) const = default;
@@ -80,6 +85,23 @@ public:
     /// Fills Size and Str of a field whose TextType is set.
     void ParseFieldValue(char letter, TFieldDef& field, std::string value);
 
+    /// Reads the files of the definition's line fields and checks that every value of a run
+    /// of records records fits its field's width; raises the first fault. GetRecord and the
+    /// record plan read the files themselves when it has not been called, so it is called
+    /// to hear of a fault before anything else is done (before an output file is created).
+    /// File names are taken as UTF-8 on the system's side, or with fileNamesAsBytes as the
+    /// bytes the definition holds. Reads each file once, also for copies of the parser made
+    /// before; not to be called on two threads at once.
+    void Prepare(std::uint64_t records, bool fileNamesAsBytes = false) const;
+    /// The compiled value field of a field of this parser, or one compiled from field
+    /// (whose file is not read yet); nullptr for a field of another kind.
+    std::shared_ptr<const TVxValueField> ValueFieldOf(const TFieldDef& field) const;
+
+    /// The number (from 0) of the record GetRecord makes next: a counter field counts it.
+    /// Parse sets it to 0, the run's first record.
+    std::uint64_t NextRecord() const { return FNextRecord; }
+    void SetNextRecord(std::uint64_t record) { FNextRecord = record; }
+
     /// The text of one record into line (emptied first), with the line end when toFile.
     void GetRecord(bool toFile, std::string& line);
     /// The same record appended to text, so that a writer can gather many records in one
@@ -87,7 +109,8 @@ public:
     void AppendRecord(bool toFile, std::string& text);
     /// The text of one field into text (emptied first).
     void GetField(const TFieldDef& field, std::string& text);
-    /// One repetition of a field into text (emptied first); for a date field, one date.
+    /// One repetition of a field into text (emptied first); for a date field, one date, and
+    /// for a value field the value of the record NextRecord.
     void GetChar(const TFieldDef& field, std::string& text);
     /// One character drawn from pool; code 0 and no draw for an empty pool.
     char RandomChar(std::string_view pool);
@@ -126,6 +149,10 @@ private:
     void AppendField(const TFieldDef& field, std::string& text);
     /// Appends one random date to text (the work of RandomDate without emptying text).
     void AppendRandomDate(std::int32_t fromYear, std::int32_t toYear, std::string& text);
+    /// Appends the value of a value field for the record NextRecord to text.
+    void AppendValue(const TFieldDef& field, std::string& text);
+    /// The index of field in Fields, or Fields().size() for a field of its own.
+    std::size_t IndexOf(const TFieldDef& field) const;
 
     std::string FCapitals;
     std::string FSmalls;
@@ -141,6 +168,9 @@ private:
     /// The pool of ttLetterUser, Letters followed by UserCharset, kept ready so that a draw
     /// does not build it again; rebuilt whenever UserCharset changes.
     std::string FLetterUser;
+    /// The compiled value fields, at the index of their field (nullptr for other fields).
+    std::vector<std::shared_ptr<TVxValueField>> FValues;
+    std::uint64_t FNextRecord = 0;
 };
 
 /// The draws one field makes in a record: its repetitions times its type's draws per

@@ -88,7 +88,8 @@ TCommandString BuildCommandString(const std::vector<TGridRow>& rows,
                                   "\" not allowed!",
                               out.ArgCount, out.DefinedRows);
         }
-        out.Text += std::string(type->Arg) + OneWhenEmpty(row.Size);
+        out.Text +=
+            std::string(type->Arg) + (row.Size.empty() ? std::string(type->EmptySize) : row.Size);
         if (!str.empty()) {
             out.Text += "," + str;
         }

@@ -7,7 +7,12 @@ namespace {
 constexpr TFieldKind Repeated = TFieldKind::Repeated;
 constexpr TFieldKind Drawn = TFieldKind::Drawn;
 constexpr TFieldKind Date = TFieldKind::Date;
+constexpr TFieldKind Value = TFieldKind::Value;
 using enum TFieldPool;
+// The String column: used by the row, or not; an empty Field Size of a value field is its
+// natural width.
+constexpr bool String = true;
+constexpr std::string_view Natural = "0";
 
 const TTextTypeOpt NoOpt{"", ttNone, ""};
 
@@ -22,7 +27,7 @@ const TTextTypeOpt* OptOfCaption(std::string_view caption) {
 
 } // namespace
 
-const std::array<TTextTypeOpt, 16> TextTypeOpts{{
+const std::array<TTextTypeOpt, 20> TextTypeOpts{{
     {"(delete line)", ttDeleteLine, ""},
     {"(insert before line)", ttInsertLine, ""},
     {"(clear all)", ttClearAll, ""},
@@ -33,12 +38,16 @@ const std::array<TTextTypeOpt, 16> TextTypeOpts{{
     {"letter (A..Z, a..z)", ttLetter, "/L=", Drawn, Letters, 1},
     {"blank", ttBlank, "/B=", Repeated, Blank, 0},
     {"tabstop", ttTab, "/T=", Repeated, Tab, 0},
-    {"fixed string", ttFixed, "/F=", Repeated, FieldString, 0},
-    {"random from string", ttRandomString, "/U=", Drawn, FieldString, 1},
+    {"fixed string", ttFixed, "/F=", Repeated, FieldString, 0, String},
+    {"random from string", ttRandomString, "/U=", Drawn, FieldString, 1, String},
     {"letter union userdef' charset", ttLetterUser, "/A=", Drawn, LetterUser, 1},
     {"binary low (#0..#31)", ttBinaryLow, "/P=", Drawn, BinaryLow, 1},
-    {"random date", ttDate, "/Y=", Date, None, 3},
+    {"random date", ttDate, "/Y=", Date, None, 3, String},
     {"binary (#0..#255)", ttBinary, "/X=", Drawn, Binary, 1},
+    {"counter (record number)", ttCounter, "/I=", Value, None, 0, String, Natural},
+    {"number range", ttRange, "/M=", Value, None, 0, String, Natural},
+    {"random from list", ttList, "/V=", Value, None, 0, String, Natural},
+    {"random line of file", ttFileLine, "/W=", Value, None, 0, String, Natural},
 }};
 
 TTextType TextTypeOfCaption(std::string_view caption) {

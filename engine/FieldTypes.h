@@ -30,11 +30,16 @@ enum TTextType : std::uint8_t {
     ttBinaryLow = 14,
     ttBinary = 15,
     ttDate = 16,
+    ttCounter = 17,
+    ttRange = 18,
+    ttList = 19,
+    ttFileLine = 20,
 };
 
 /// How a field's text comes about: nothing (the menu's commands), a text repeated Size
-/// times, Size characters drawn one by one from a pool, or one random date.
-enum class TFieldKind : std::uint8_t { None, Repeated, Drawn, Date };
+/// times, Size characters drawn one by one from a pool, one random date, or one whole value
+/// per record (a counter, a number, a list item, a line of a file) that Size is the width of.
+enum class TFieldKind : std::uint8_t { None, Repeated, Drawn, Date, Value };
 
 /// The text a field is made of: its repeated text or the pool it draws from. FieldString
 /// is the field's own string; the character sets are those of the parser.
@@ -54,8 +59,10 @@ enum class TFieldPool : std::uint8_t {
 };
 
 /// One row of the field-type table: the caption shown to the user, its type, the switch
-/// prefix the command-string writer puts in front of a field of that type, and what a
-/// field of that type is made of with the draws each repetition takes (three per date).
+/// prefix the command-string writer puts in front of a field of that type, what a field of
+/// that type is made of with the draws each repetition takes (three per date; a value field
+/// knows its own), whether the grid's String column means something for it, and what an
+/// empty Field Size is written as.
 struct TTextTypeOpt {
     std::string_view Caption;
     TTextType TextType;
@@ -63,10 +70,12 @@ struct TTextTypeOpt {
     TFieldKind Kind = TFieldKind::None;
     TFieldPool Pool = TFieldPool::None;
     std::uint8_t DrawsPerRepetition = 0;
+    bool UsesString = false;
+    std::string_view EmptySize = "1";
 };
 
-/// The 16 rows of the field-type table in popup-menu order.
-extern const std::array<TTextTypeOpt, 16> TextTypeOpts;
+/// The 20 rows of the field-type table in popup-menu order.
+extern const std::array<TTextTypeOpt, 20> TextTypeOpts;
 
 /// The pools that do not depend on the definition.
 constexpr std::string_view DigitPool = "0123456789";

@@ -176,7 +176,7 @@ private:
             slot.Marks.clear();
             slot.Written = FPlan.WriteRecords(slot.Data.data(),
                                               std::min(FChunkRecords, FCount - c * FChunkRecords),
-                                              state, FRecordsPerPiece, slot.Marks);
+                                              state, FRecordsPerPiece, slot.Marks, record);
             {
                 const std::lock_guard lock(FMutex);
                 slot.Ready = true;
@@ -258,6 +258,7 @@ std::uint64_t TVxProducer::Run(std::uint32_t seed, std::uint64_t first, std::uin
         const std::uint64_t& Delivered;
         ~TSeedAfter() { ::Seed = JumpAhead(Seed, (Base + Delivered) * Plan.Draws()); }
     } seedAfter{plan, seed, base, delivered};
+    plan.CheckRecords(first, count);
 
     // The whole run would have stopped at a failing record before first, so a stretch
     // after it has nothing to give but that failure.
@@ -270,7 +271,7 @@ std::uint64_t TVxProducer::Run(std::uint32_t seed, std::uint64_t first, std::uin
         return 0;
     }
     if (!plan.Compact()) {
-        RunInParts(plan, JumpAhead(seed, first * plan.Draws()), count, sink, delivered);
+        RunInParts(plan, JumpAhead(seed, first * plan.Draws()), first, count, sink, delivered);
         return delivered;
     }
 
@@ -303,20 +304,22 @@ std::uint64_t TVxProducer::Run(std::uint32_t seed, std::uint64_t first, std::uin
             return delivered;
         }
     }
-    RunSerial(plan, JumpAhead(seed, first * plan.Draws()), count, chunkRecords, sink, delivered);
+    RunSerial(plan, JumpAhead(seed, first * plan.Draws()), first, count, chunkRecords, sink,
+              delivered);
     return delivered;
 }
 
-void TVxProducer::RunSerial(const TVxRecordPlan& plan, std::uint32_t state, std::uint64_t count,
-                            std::uint64_t chunkRecords, const TSink& sink,
+void TVxProducer::RunSerial(const TVxRecordPlan& plan, std::uint32_t state, std::uint64_t first,
+                            std::uint64_t count, std::uint64_t chunkRecords, const TSink& sink,
                             std::uint64_t& delivered) const {
     std::vector<char> buffer(static_cast<std::size_t>(
         std::min(chunkRecords, count) * plan.MaxRecordBytes() + TVxRecordPlan::WriteSlack));
     std::vector<std::size_t> marks;
     for (std::uint64_t done = 0; done < count;) {
         marks.clear();
-        const TVxRecordPlan::TWritten written = plan.WriteRecords(
-            buffer.data(), std::min(chunkRecords, count - done), state, FRecordsPerPiece, marks);
+        const TVxRecordPlan::TWritten written =
+            plan.WriteRecords(buffer.data(), std::min(chunkRecords, count - done), state,
+                              FRecordsPerPiece, marks, first + done);
         if (!Deliver(sink, buffer.data(), written.Bytes, written.Records, marks, FRecordsPerPiece,
                      delivered)) {
             return;
@@ -328,13 +331,14 @@ void TVxProducer::RunSerial(const TVxRecordPlan& plan, std::uint32_t state, std:
     }
 }
 
-void TVxProducer::RunInParts(const TVxRecordPlan& plan, std::uint32_t state, std::uint64_t count,
-                             const TSink& sink, std::uint64_t& delivered) {
+void TVxProducer::RunInParts(const TVxRecordPlan& plan, std::uint32_t state, std::uint64_t first,
+                             std::uint64_t count, const TSink& sink, std::uint64_t& delivered) {
     std::vector<char> buffer(FBufferBytes);
     char* const begin = buffer.data();
     char* const end = begin + buffer.size();
     char* out = begin;
     TVxRecordPlan::TCursor cursor;
+    cursor.Record = first;
     std::uint64_t done = 0;
     std::uint64_t whole = 0;
     std::size_t wholeSize = 0;

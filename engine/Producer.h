@@ -59,11 +59,12 @@ public:
     unsigned ThreadsStarted() const { return FThreadsStarted; }
 
     /// Produces records first to first + count - 1 of the run whose record 0 starts at state
-    /// seed, and hands them to sink. Returns the number of whole records handed over. An
-    /// engine failure in a record (a date that cannot be encoded) is raised after every
-    /// record before it has been handed over, and nothing of the failing record; a failure
-    /// in a record before first is raised at once, as the whole run would have stopped
-    /// there (only the year draws of dates that can fail are looked at to find it).
+    /// seed, and hands them to sink; a counter field counts from record first. Values that
+    /// would outgrow their width in these records are refused before any is produced. Returns the
+    /// number of whole records handed over. An engine failure in a record (a date that cannot be
+    /// encoded) is raised after every record before it has been handed over, and nothing of the
+    /// failing record; a failure in a record before first is raised at once, as the whole run would
+    /// have stopped there (only the year draws of dates that can fail are looked at to find it).
     /// Afterwards Seed holds the state after the last record handed over (at a failure
     /// before first, the state at the failing record).
     std::uint64_t Run(std::uint32_t seed, std::uint64_t first, std::uint64_t count,
@@ -74,16 +75,18 @@ public:
 
 private:
     /// Produces records too large to be held whole, in parts through one buffer on the
-    /// calling thread, from the state at the first one; counts the whole records handed
-    /// over in delivered as they go, so that it is right when a failure ends the run.
-    /// Pieces that end inside a record have a WholeSize short of their Size.
-    void RunInParts(const TVxRecordPlan& plan, std::uint32_t state, std::uint64_t count,
-                    const TSink& sink, std::uint64_t& delivered);
+    /// calling thread, from the state at the first one (record first of the run); counts the whole
+    /// records handed over in delivered as they go, so that it is right when a failure ends the
+    /// run. Pieces that end inside a record have a WholeSize short of their Size.
+    void RunInParts(const TVxRecordPlan& plan, std::uint32_t state, std::uint64_t first,
+                    std::uint64_t count, const TSink& sink, std::uint64_t& delivered);
 
     /// Produces compact records on the calling thread alone, chunkRecords at a time, from
-    /// the state at the first one; counts the records handed over in delivered.
-    void RunSerial(const TVxRecordPlan& plan, std::uint32_t state, std::uint64_t count,
-                   std::uint64_t chunkRecords, const TSink& sink, std::uint64_t& delivered) const;
+    /// the state at the first one (record first of the run); counts the records handed over
+    /// in delivered.
+    void RunSerial(const TVxRecordPlan& plan, std::uint32_t state, std::uint64_t first,
+                   std::uint64_t count, std::uint64_t chunkRecords, const TSink& sink,
+                   std::uint64_t& delivered) const;
 
     const TVxRndParser& FParser;
     bool FToFile;

@@ -4,6 +4,7 @@
 #include "engine/CommandLanguage.h"
 #include "engine/Exceptions.h"
 #include "engine/RandomSource.h"
+#include "engine/ValueField.h"
 
 #include <algorithm>
 #include <atomic>
@@ -19,9 +20,6 @@ constexpr std::uint64_t CompactRecordBytes = 1 << 16;
 constexpr std::uint64_t MaxOpLanes = 1024;
 /// Fixed-width records are laid out as lanes in groups of about this many bytes.
 constexpr std::uint64_t GroupLanes = 2048;
-/// A date range gets a table of its texts when it takes at most this many bytes (352 years
-/// of dates of up to 16 bytes). Building it costs about as much as writing its dates once.
-constexpr std::uint64_t MaxTableBytes = 2 << 20;
 /// Lanes read after the last one by the vector writer.
 constexpr std::size_t LanePadding = 16;
 /// A draw bound that no draw exceeds, for lanes whose pool has no break.
@@ -59,6 +57,9 @@ bool ArithmeticLayout(const std::string& pool, std::uint32_t& first, std::uint32
     return true;
 }
 
+static_assert(TVxRecordPlan::WriteSlack >= TVxValueField::WriteRoom,
+              "values may write past their end into the slack");
+
 std::atomic<bool> ForcedPortable{false};
 const bool HasAvx2 = VectorLanesAvailable();
 
@@ -73,6 +74,7 @@ bool TVxRecordPlan::VectorPathAvailable() {
 }
 
 TVxRecordPlan::TVxRecordPlan(const TVxRndParser& parser, bool toFile) {
+    parser.Prepare(0);
     bool hasDates = false;
     FPools.assign(256, '\0');
     for (int code = 0; code < 256; ++code) {
@@ -94,7 +96,7 @@ TVxRecordPlan::TVxRecordPlan(const TVxRndParser& parser, bool toFile) {
         FDateFormat.emplace(SystemDateFormat, FormatSettings());
         // Dates of one width (yyyy-mm-dd, not d/m/yy) keep every record the same length.
         // Narrower ones would crowd their draws into the shuffle's 16-byte blocks.
-        FFixedWidth = FDateFormat->ConstantWidth() && FDateFormat->MaxWidth() >= 3;
+        FFixedWidth = FFixedWidth && FDateFormat->ConstantWidth() && FDateFormat->MaxWidth() >= 3;
     }
     for (const TOp& op : FOps) {
         std::uint64_t bytes = op.Count;
@@ -102,6 +104,8 @@ TVxRecordPlan::TVxRecordPlan(const TVxRndParser& parser, bool toFile) {
             bytes = SaturatingMul(op.Text.size(), op.Count);
         } else if (op.Kind == TOp::Date) {
             bytes = FDateFormat->MaxWidth();
+        } else if (op.Kind == TOp::Value) {
+            bytes = op.Field->MaxWidth();
         }
         FMaxRecordBytes = SaturatingAdd(FMaxRecordBytes, bytes);
     }
@@ -139,6 +143,17 @@ bool TVxRecordPlan::AddField(const TVxRndParser& parser, const TFieldDef& field)
         FDraws += opt.DrawsPerRepetition;
         return true;
     }
+    case TFieldKind::Value: {
+        // Values are written one at a time, so records that hold one are not grouped.
+        TOp op;
+        op.Kind = TOp::Value;
+        op.Field = parser.ValueFieldOf(field);
+        op.DrawsBefore = FDraws;
+        FDraws += op.Field->Draws();
+        FOps.push_back(std::move(op));
+        FFixedWidth = false;
+        break;
+    }
     case TFieldKind::Repeated:
         AddFixed(std::string(pool), count);
         break;
@@ -154,39 +169,6 @@ bool TVxRecordPlan::AddField(const TVxRndParser& parser, const TFieldDef& field)
         break;
     }
     return false;
-}
-
-void TVxRecordPlan::BuildDateTable(TOp& op) {
-    const std::int64_t years = std::max<std::uint32_t>(op.Bound, 1);
-    const std::size_t stride = (FDateFormat->MaxWidth() + 15) / 16 * 16;
-    if (op.Low < 1 || op.Low + years - 1 > 9999 ||
-        static_cast<std::uint64_t>(years) * 12 * 31 * stride > MaxTableBytes ||
-        FDateFormat->MaxWidth() > 255) {
-        return;
-    }
-    TDateTable table;
-    table.Low = op.Low;
-    table.Stride = stride;
-    const auto entries = static_cast<std::size_t>(years) * 12 * 31;
-    table.Texts.assign(entries * stride, '\0');
-    table.Lengths.assign(entries, 0);
-    table.Days.assign(static_cast<std::size_t>(years) * 12, 0);
-    for (std::int64_t y = 0; y < years; ++y) {
-        const int year = static_cast<int>(op.Low + y);
-        for (int month = 1; month <= 12; ++month) {
-            const int days = DaysInMonth(year, month);
-            table.Days[static_cast<std::size_t>(y * 12 + month - 1)] =
-                static_cast<std::uint8_t>(days);
-            for (int day = 1; day <= days; ++day) {
-                const auto entry = static_cast<std::size_t>((y * 12 + month - 1) * 31 + day - 1);
-                char* const text = table.Texts.data() + entry * stride;
-                table.Lengths[entry] =
-                    static_cast<std::uint8_t>(FDateFormat->Write(text, year, month, day) - text);
-            }
-        }
-    }
-    op.Table = static_cast<std::int32_t>(FDateTables.size());
-    FDateTables.push_back(std::move(table));
 }
 
 void TVxRecordPlan::AddFixed(const std::string& text, std::uint64_t count) {
@@ -244,7 +226,7 @@ std::uint32_t TVxRecordPlan::AddPool(const std::string& pool) {
 
 void TVxRecordPlan::BuildSteps() {
     const auto isLane = [](const TOp& op) {
-        return op.Kind != TOp::Date &&
+        return op.Kind != TOp::Date && op.Kind != TOp::Value &&
                SaturatingMul(op.Count, std::max<std::size_t>(op.Text.size(), 1)) <= MaxOpLanes;
     };
     const bool allLanes = std::all_of(FOps.begin(), FOps.end(), [&](const TOp& op) {
@@ -261,10 +243,15 @@ void TVxRecordPlan::BuildSteps() {
         FGroup = 1;
         std::size_t i = 0;
         while (i < FOps.size()) {
+            // A fixed text on its own between dates or values is copied whole.
+            const bool fixedAlone =
+                FOps[i].Kind == TOp::Fixed && (i + 1 == FOps.size() || !isLane(FOps[i + 1]));
             if (FOps[i].Kind == TOp::Date) {
                 FSteps.push_back({TStep::Date, i, 0, 3, 1, 0});
                 ++i;
-            } else if (!isLane(FOps[i])) {
+            } else if (FOps[i].Kind == TOp::Value) {
+                AddValueStep(i);
+            } else if (!isLane(FOps[i]) || fixedAlone) {
                 const std::uint64_t draws = FOps[i].Kind == TOp::Drawn ? FOps[i].Count : 0;
                 const TVxJump jump = JumpOf(draws);
                 FSteps.push_back({TStep::Large, i, 0, draws, jump.Multiplier, jump.Increment});
@@ -289,6 +276,26 @@ void TVxRecordPlan::BuildSteps() {
     for (std::vector<std::uint8_t>* column : {&FShuffle.First, &FShuffle.Break, &FShuffle.Jump}) {
         column->resize(column->size() + 32, 0);
     }
+}
+
+void TVxRecordPlan::AddValueStep(std::size_t& i) {
+    TStep step;
+    step.Kind = TStep::Value;
+    step.First = i;
+    step.Field = FOps[i].Field.get();
+    step.Draws = step.Field->Draws();
+    const TVxJump jump = JumpOf(step.Draws);
+    step.JumpMul = jump.Multiplier;
+    step.JumpAdd = jump.Increment;
+    ++i;
+    // A separator or line end after the value is written with it, saving a step.
+    if (i < FOps.size() && FOps[i].Kind == TOp::Fixed && FOps[i].Count == 1 &&
+        FOps[i].Text.size() <= sizeof step.Suffix) {
+        std::memcpy(&step.Suffix, FOps[i].Text.data(), FOps[i].Text.size());
+        step.SuffixLength = static_cast<std::uint8_t>(FOps[i].Text.size());
+        ++i;
+    }
+    FSteps.push_back(step);
 }
 
 void TVxRecordPlan::AddLanes(std::size_t firstOp, std::size_t endOp, std::uint64_t records,
@@ -479,63 +486,16 @@ const char* TVxRecordPlan::TableText(const TOp& op, std::uint32_t& state) const 
     return table.Texts.data() + TableEntry(table, op.Bound, state) * table.Stride;
 }
 
-void TVxRecordPlan::DrawDate(const TOp& op, std::uint32_t& state, int& year, int& month,
-                             int& day) const {
-    constexpr TVxJump jump1 = JumpOf(1);
-    constexpr TVxJump jump2 = JumpOf(2);
-    constexpr TVxJump jump3 = JumpOf(3);
-    // The three states come from the first one at once, so that they need not wait for
-    // each other.
-    const std::uint32_t s1 = jump1(state);
-    const std::uint32_t s2 = jump2(state);
-    const std::uint32_t s3 = jump3(state);
-    state = s3;
-    const std::int64_t drawn = op.Low + ((static_cast<std::uint64_t>(s1) * op.Bound) >> 32);
-    // The calendar takes the year as an unsigned 16-bit number.
-    year = static_cast<std::uint16_t>(drawn);
-    month = static_cast<int>((static_cast<std::uint64_t>(s2) * 12) >> 32) + 1;
-    const auto days = static_cast<std::uint32_t>(DaysInMonth(year, month));
-    day = static_cast<int>((static_cast<std::uint64_t>(s3) * days) >> 32) + 1;
-    if (year < 1 || year > 9999) {
-        CheckEncodeDate(year, month, day);
-    }
-}
-
-char* TVxRecordPlan::WriteDate(const TOp& op, char* out, std::uint32_t& state) const {
-    if (op.Table < 0) {
-        int year = 0;
-        int month = 0;
-        int day = 0;
-        DrawDate(op, state, year, month, day);
-        return FDateFormat->Write(out, year, month, day);
-    }
-    // Whole blocks of 16 bytes are copied: the room after the record takes what is past
-    // the date's end, and the next bytes written overwrite it.
-    const TDateTable& table = FDateTables[static_cast<std::size_t>(op.Table)];
-    const std::size_t entry = TableEntry(table, op.Bound, state);
-    const char* const text = table.Texts.data() + entry * table.Stride;
-    const std::size_t length = table.Lengths[entry];
-    for (std::size_t i = 0; i < length; i += 16) {
-        std::memcpy(out + i, text + i, 16);
-    }
-    return out + length;
-}
-
-const char* TVxRecordPlan::DateText(const TOp& op, std::uint32_t& state, char* scratch) const {
-    if (op.Table >= 0) {
-        return TableText(op, state);
-    }
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    DrawDate(op, state, year, month, day);
-    FDateFormat->Write(scratch, year, month, day);
-    return scratch;
-}
-
 char* TVxRecordPlan::WriteLarge(const TOp& op, char* out, std::uint32_t& state) const {
     if (op.Kind == TOp::Drawn) {
         return WriteDrawnRun(out, FPools.data() + op.PoolOffset, op.Bound, op.Count, state);
+    }
+    // A separator between values, the usual case, needs no call.
+    if (op.Count == 1 && op.Text.size() <= 4) {
+        for (const char c : op.Text) {
+            *out++ = c;
+        }
+        return out;
     }
     for (std::uint64_t i = 0; i < op.Count; ++i) {
         out = std::copy(op.Text.begin(), op.Text.end(), out);
@@ -545,7 +505,8 @@ char* TVxRecordPlan::WriteLarge(const TOp& op, char* out, std::uint32_t& state) 
 
 TVxRecordPlan::TWritten TVxRecordPlan::WriteRecords(char* out, std::uint64_t records,
                                                     std::uint32_t& state, std::uint64_t markEvery,
-                                                    std::vector<std::size_t>& marks) const {
+                                                    std::vector<std::size_t>& marks,
+                                                    std::uint64_t firstRecord) const {
     TWritten written;
     if (FSteps.empty()) {
         // Records without a byte: nothing to write and nothing drawn.
@@ -556,7 +517,7 @@ TVxRecordPlan::TWritten TVxRecordPlan::WriteRecords(char* out, std::uint64_t rec
     } else if (FGrouped) {
         WriteGrouped(out, records, state, markEvery, marks, written);
     } else {
-        WriteEach(out, records, state, markEvery, marks, written);
+        WriteEach(out, records, state, markEvery, marks, firstRecord, written);
     }
     return written;
 }
@@ -664,9 +625,11 @@ void TVxRecordPlan::WriteGrouped(char* out, std::uint64_t records, std::uint32_t
 
 void TVxRecordPlan::WriteEach(char* out, std::uint64_t records, std::uint32_t& state,
                               std::uint64_t markEvery, std::vector<std::size_t>& marks,
-                              TWritten& written) const {
+                              std::uint64_t firstRecord, TWritten& written) const {
     char* p = out;
     std::uint32_t s = state;
+    // A counter's text is carried from one record to the next.
+    std::vector<TVxValueField::TCounterText> counters(FSteps.size());
     try {
         while (written.Records < records) {
             std::uint32_t t = s;
@@ -682,6 +645,12 @@ void TVxRecordPlan::WriteEach(char* out, std::uint64_t records, std::uint32_t& s
                     break;
                 case TStep::Large:
                     q = WriteLarge(FOps[step.First], q, t);
+                    break;
+                case TStep::Value:
+                    q = step.Field->Write(q, firstRecord + written.Records, t,
+                                          counters[&step - FSteps.data()]);
+                    std::memcpy(q, &step.Suffix, sizeof step.Suffix);
+                    q += step.SuffixLength;
                     break;
                 }
             }
@@ -704,18 +673,12 @@ bool TVxRecordPlan::WritePart(TCursor& cursor, char*& out, char* end, std::uint3
         const TOp& op = FOps[cursor.Op];
         const auto room = static_cast<std::uint64_t>(end - out);
         switch (op.Kind) {
-        case TOp::Date: {
+        case TOp::Date:
+        case TOp::Value: {
             if (cursor.Done == 0) {
-                int year = 0;
-                int month = 0;
-                int day = 0;
-                DrawDate(op, state, year, month, day);
-                cursor.PendingDate.resize(FDateFormat->MaxWidth());
-                char* const first = cursor.PendingDate.data();
-                cursor.PendingDate.resize(
-                    static_cast<std::size_t>(FDateFormat->Write(first, year, month, day) - first));
-                // Done counts the date's draws as its first byte, so that an empty date
-                // text is not drawn again.
+                DrawPending(op, cursor, state);
+                // Done counts the draws as the text's first byte, so that an empty text is
+                // not drawn again.
                 cursor.Done = 1;
             }
             const std::uint64_t written = cursor.Done - 1;
@@ -758,40 +721,30 @@ bool TVxRecordPlan::WritePart(TCursor& cursor, char*& out, char* end, std::uint3
     }
     cursor.Op = 0;
     cursor.Done = 0;
+    ++cursor.Record;
     return true;
 }
 
-std::uint64_t TVxRecordPlan::FirstFailure(std::uint32_t state, std::uint64_t records) const {
-    struct TYearDraw {
-        TVxJump Jump;
-        std::int64_t Low;
-        std::uint32_t Bound;
-    };
-    std::vector<TYearDraw> risky;
+void TVxRecordPlan::DrawPending(const TOp& op, TCursor& cursor, std::uint32_t& state) const {
+    if (op.Kind == TOp::Value) {
+        cursor.PendingDate.clear();
+        op.Field->Append(cursor.PendingDate, cursor.Record, state);
+        return;
+    }
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    DrawDate(op, state, year, month, day);
+    cursor.PendingDate.resize(FDateFormat->MaxWidth());
+    char* const first = cursor.PendingDate.data();
+    cursor.PendingDate.resize(
+        static_cast<std::size_t>(FDateFormat->Write(first, year, month, day) - first));
+}
+
+void TVxRecordPlan::CheckRecords(std::uint64_t first, std::uint64_t count) const {
     for (const TOp& op : FOps) {
-        // The years drawn are the low 16 bits of Low to Low + span - 1; a range that stays
-        // within 1 to 9999 there never fails. Any other holds a year that fails, at least
-        // one in 65536, so the search below ends soon when it does not reach records.
-        const std::int64_t span = std::max<std::uint32_t>(op.Bound, 1);
-        const std::int64_t low = op.Low & 0xFFFF;
-        if (op.Kind == TOp::Date && (span >= 65536 || low < 1 || low + span - 1 > 9999)) {
-            risky.push_back({JumpOf(op.DrawsBefore + 1), op.Low, op.Bound});
+        if (op.Kind == TOp::Value) {
+            op.Field->CheckRecords(first, count);
         }
     }
-    if (risky.empty()) {
-        return records;
-    }
-    const TVxJump next = JumpOf(FDraws);
-    for (std::uint64_t i = 0; i < records; ++i) {
-        for (const TYearDraw& draw : risky) {
-            const std::uint32_t s = draw.Jump(state);
-            const auto year = static_cast<std::uint16_t>(
-                draw.Low + ((static_cast<std::uint64_t>(s) * draw.Bound) >> 32));
-            if (year < 1 || year > 9999) {
-                return i;
-            }
-        }
-        state = next(state);
-    }
-    return records;
 }

@@ -8,11 +8,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <exception>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 class TVxRndParser;
+class TVxValueField;
 struct TFieldDef;
 
 /// A parsed record definition compiled once for producing many records straight into large
@@ -26,7 +28,8 @@ struct TFieldDef;
 /// other, so they are computed several at a time with wide vector instructions where the
 /// processor has them, or one by one, with the same result. Records without dates all have
 /// the same length; several of them are laid out as one stretch of lanes. Dates are written
-/// one at a time with their compiled format and numeric years.
+/// one at a time with their compiled format and numeric years, and values (counters,
+/// numbers, list items, lines of files) one at a time by their compiled fields.
 ///
 /// The date format and the regional settings are read when the plan is built: the plan
 /// gives the records of GetRecord as long as SystemDateFormat and FormatSettings do not
@@ -37,7 +40,8 @@ public:
     /// undefined); a buffer needs this much room beyond them.
     static constexpr std::size_t WriteSlack = 64;
 
-    /// The parser must stay unchanged while the plan is in use.
+    /// The parser must stay unchanged while the plan is in use. Reads the files of line
+    /// fields that the parser has not read yet (TVxRndParser::Prepare), raising its faults.
     TVxRecordPlan(const TVxRndParser& parser, bool toFile);
     TVxRecordPlan(const TVxRecordPlan&) = delete;
     TVxRecordPlan& operator=(const TVxRecordPlan&) = delete;
@@ -46,8 +50,8 @@ public:
     std::uint64_t Draws() const { return FDraws; }
     /// The most bytes one record can take (saturating at the largest uint64).
     std::uint64_t MaxRecordBytes() const { return FMaxRecordBytes; }
-    /// Whether every record has the same length (no dates, or dates of one width); it is
-    /// then MaxRecordBytes.
+    /// Whether every record has the same length (no dates, or dates of one width, and no
+    /// values); it is then MaxRecordBytes.
     bool FixedWidth() const { return FFixedWidth; }
     /// Whether WriteRecords can write records of this plan: false for records that are
     /// too large to be held whole (they are written with WritePart).
@@ -65,9 +69,15 @@ public:
     /// first one's start), into room for records * MaxRecordBytes() + WriteSlack bytes;
     /// state ends after the last whole record. A failing record ends the writing before it,
     /// and nothing of it counts. Every markEvery records (0: never) the end offset of the
-    /// record is appended to marks.
+    /// record is appended to marks. The first record is record firstRecord of its run
+    /// (from 0), which a counter counts.
     TWritten WriteRecords(char* out, std::uint64_t records, std::uint32_t& state,
-                          std::uint64_t markEvery, std::vector<std::size_t>& marks) const;
+                          std::uint64_t markEvery, std::vector<std::size_t>& marks,
+                          std::uint64_t firstRecord = 0) const;
+
+    /// Raises when a value of records first to first + count - 1 of a run would be wider
+    /// than its field's width (a counter that outgrows it).
+    void CheckRecords(std::uint64_t first, std::uint64_t count) const;
 
     /// The first of the records 0 to records - 1 (record 0 starting at state) whose date
     /// cannot be encoded, or records when there is none. Looks only at the year draws, and
@@ -75,12 +85,14 @@ public:
     /// usual definitions.
     std::uint64_t FirstFailure(std::uint32_t state, std::uint64_t records) const;
 
-    /// Where a record written in parts has got to: the field op and how far into it.
+    /// Where a record written in parts has got to: the record (from 0 in its run), the
+    /// field op and how far into it.
     struct TCursor {
+        std::uint64_t Record = 0;
         std::size_t Op = 0;
         /// Bytes of the op already written.
         std::uint64_t Done = 0;
-        /// The text of a date already drawn but not yet written out in full.
+        /// The text of a date or value already drawn but not yet written out in full.
         std::string PendingDate;
     };
     /// Writes as much of the record at cursor as fits between out and end, drawing from
@@ -98,9 +110,10 @@ public:
     /// One stretch of a record, in definition order. Fixed: Text repeated Count times.
     /// Drawn: Count characters drawn from the pool at PoolOffset in the plan's pool table
     /// (Bound characters). Date: one date, three draws, from the years Low to
-    /// Low + Bound - 1 with Bound taken as an unsigned draw bound.
+    /// Low + Bound - 1 with Bound taken as an unsigned draw bound. Value: one value of the
+    /// compiled value field Field.
     struct TOp {
-        enum TKind : std::uint8_t { Fixed, Drawn, Date };
+        enum TKind : std::uint8_t { Fixed, Drawn, Date, Value };
         TKind Kind = Fixed;
         std::uint64_t Count = 0;
         std::string Text;
@@ -111,6 +124,7 @@ public:
         std::uint64_t DrawsBefore = 0;
         /// The date's table of texts in the plan, or -1 when it has none.
         std::int32_t Table = -1;
+        std::shared_ptr<const TVxValueField> Field;
     };
 
     /// Per lane, as separate arrays: the multiplier and increment that take the state at the
@@ -136,10 +150,10 @@ public:
     };
 
 private:
-    /// One step of writing a record: a stretch of lanes, a date, or an op too large for
-    /// lanes (written like WritePart does).
+    /// One step of writing a record: a stretch of lanes, a date, a value, or an op too
+    /// large for lanes or fixed on its own (written like WritePart does).
     struct TStep {
-        enum TKind : std::uint8_t { Lanes, Date, Large };
+        enum TKind : std::uint8_t { Lanes, Date, Large, Value };
         TKind Kind = Lanes;
         std::size_t First = 0; // first lane, or the op
         std::size_t Count = 0; // lanes
@@ -155,11 +169,19 @@ private:
         bool Uniform = false;
         std::size_t FirstDraw = 0;
         std::size_t FirstBlock = 0;
+        /// A value's field, and the short fixed text after it (a separator, a line end)
+        /// written with it: up to eight bytes, in memory order.
+        const TVxValueField* Field = nullptr;
+        std::uint64_t Suffix = 0;
+        std::uint8_t SuffixLength = 0;
     };
 
     /// Adds the ops of one field, as its type's row says; true for a date.
     bool AddField(const TVxRndParser& parser, const TFieldDef& field);
     void AddFixed(const std::string& text, std::uint64_t count);
+    /// Adds the step of the value op at i, with the short fixed op after it; moves i past
+    /// both.
+    void AddValueStep(std::size_t& i);
     void AddDrawn(const std::string& pool, std::uint64_t count);
     void BuildSteps();
     void AddLanes(std::size_t firstOp, std::size_t endOp, std::uint64_t records,
@@ -244,5 +266,8 @@ private:
                       std::uint64_t markEvery, std::vector<std::size_t>& marks,
                       TWritten& written) const;
     void WriteEach(char* out, std::uint64_t records, std::uint32_t& state, std::uint64_t markEvery,
-                   std::vector<std::size_t>& marks, TWritten& written) const;
+                   std::vector<std::size_t>& marks, std::uint64_t firstRecord,
+                   TWritten& written) const;
+    /// Writes the op of a date or value into the cursor's pending text.
+    void DrawPending(const TOp& op, TCursor& cursor, std::uint32_t& state) const;
 };

@@ -18,7 +18,7 @@ fail() {
 }
 
 # Few records and rounds, no peers unless a case brings its own.
-export ROUNDS=3 PEER_ROUNDS=2 RECORDS=3000 MIXED_RECORDS=700 PEER_RECORDS=200 TMPDIR=$work
+export ROUNDS=3 PEER_ROUNDS=2 RECORDS=3000 MIXED_RECORDS=700 FIELDS_RECORDS=500 PEER_RECORDS=200 TMPDIR=$work
 export PEERS_DIR=$work/no-peers PYTHON=$work/no-python
 
 # fake_build NAME BODY: a build folder whose bin/tabbit-gen runs BODY (bash, with $real the
@@ -51,8 +51,10 @@ if [ "$(status real)" -ne 0 ]; then
     show real
 else
     [ "$(rows real)" -eq 4 ] || fail "the real tabbit-gen: $(rows real) table rows, not 4 (two cases, two thread counts)"
-    [ "$(grep -c -E '<= (1\.5|2) +(PASS|MISS)$' "$work/real.out")" -eq 2 ] ||
-        fail "the real tabbit-gen: no PASS or MISS against both goals"
+    [ "$(grep -c -E '<= (1\.5|2) +(PASS|MISS)$' "$work/real.out")" -eq 3 ] ||
+        fail "the real tabbit-gen: no PASS or MISS against each of the three goals"
+    [ "$(grep -c -E '^values, 500 records' "$work/real.out")" -eq 2 ] ||
+        fail "the real tabbit-gen: no two rows of the value-field case"
     says real '^5-digit, 3,000 records .* default (' || fail "the real tabbit-gen: no default thread row"
     says real '3 rounds, medians' || fail "the real tabbit-gen: the rounds are not named"
     says real 'peers: none installed' || fail "the real tabbit-gen: missing peers not said"

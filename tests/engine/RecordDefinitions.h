@@ -7,6 +7,8 @@
 #include "engine/RandomSource.h"
 
 #include <cstdint>
+#include <cstdlib>
+#include <fstream>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -25,6 +27,29 @@ struct TRecordDefinition {
 
 inline void PrintTo(const TRecordDefinition& definition, std::ostream* os) {
     *os << definition.Name;
+}
+
+/// A word file of five lines in a folder of its own under the temporary folder, written
+/// once per test program: a line ending in CR LF, lines ending in LF, an empty line and a
+/// last line without a line end. Its name holds no blank, so it can stand in a definition.
+inline const std::string& WordFilePath() {
+    static const std::string path = [] {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string folder =
+            std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/tabbit-words.XXXXXX";
+        if (mkdtemp(folder.data()) == nullptr) {
+            return std::string("/nonexistent/words.txt");
+        }
+        const std::string file = folder + "/words.txt";
+        std::ofstream(file, std::ios::binary) << "alpha\r\nbeta\ngamma\n\ndelta";
+        return file;
+    }();
+    return path;
+}
+
+/// The lines of WordFilePath, as a line field gives them.
+inline std::vector<std::string> WordFileLines() {
+    return {"alpha", "beta", "gamma", "", "delta"};
 }
 
 inline std::vector<TRecordDefinition> RecordDefinitions() {
@@ -60,6 +85,18 @@ inline std::vector<TRecordDefinition> RecordDefinitions() {
         {"HugeReversedRange", "/Y=5000,-5000 /E=U"},
         {"EmptyRecord", "/T=0 /E=N"},
         {"LineEndOnly", "/B=0 /E=W"},
+        {"Counters", "/I=0 /F=1,#59 /I=0,-3 /I=16,-9 /E=U"},
+        {"CounterCarries", "/I=8,9999990 /I=3,95 /I=0,999 /I=3,-50 /E=U"},
+        {"Ranges", "/M=0,0.00..999.99 /F=1,; /M=8,-5,5..5,5 /M=0,-100..-90 /M=0,7..7 /E=W"},
+        {"WidestRange", "/M=0,-999999999999999999..999999999999999999 /N=1 /E=U"},
+        {"RangeOfTwoTo32Values", "/M=0,0..4294967295 /M=0,0..4294967296 /E=U"},
+        {"Lists", "/V=0,open*3|closed|pending /V=6,|x*2 /C=1 /E=U"},
+        {"ListOfLargeWeights", "/V=0,a*5000|b|c*70000 /E=N"},
+        {"LongItems",
+         "/V=0,abcdefghijklmnopqrstuvwxyz|b|abcdefghijklmnop /F=1,separator /V=20,x|y /E=W"},
+        {"WordFile", "/W=0," + WordFilePath() + " /W=9," + WordFilePath() + " /N=2 /E=W"},
+        {"ValuesBetweenDates", "/I=15 /Y=1990,2000 /V=0,a|bb /Y=2001,2002 /E=U", "d/m/yy"},
+        {"ValuesAndFixedWidthDates", "/Y=1990,2000 /I=0 /V=2,a|bb /E=U"},
     };
 }
 
@@ -73,11 +110,13 @@ struct TRecords {
     std::uint32_t SeedAfter = 0;
 };
 
-/// Records first to first + count - 1 of the run from seed, by GetRecord one at a time.
+/// Records first to first + count - 1 of the run from seed, by GetRecord one at a time; the
+/// run's record 0 is the record numbered runStart (for a counter).
 inline TRecords GetRecords(TVxRndParser& parser, bool toFile, std::uint32_t seed,
-                           std::uint64_t first, std::uint64_t count) {
+                           std::uint64_t first, std::uint64_t count, std::uint64_t runStart = 0) {
     TRecords records;
     Seed = seed;
+    parser.SetNextRecord(runStart);
     std::string line;
     for (std::uint64_t i = 0; i < first + count; ++i) {
         const std::uint32_t before = Seed;

@@ -297,7 +297,7 @@ TEST(CmdParserTest, SplitArgClassifies) {
 // --- the field-type table ------------------------------------------------------------
 
 TEST(FieldTableTest, MenuOrderAndLookupsAgree) {
-    ASSERT_EQ(TextTypeOpts.size(), 16u);
+    ASSERT_EQ(TextTypeOpts.size(), 20u);
     // The menu starts with the three editing commands, which write no switch.
     for (std::size_t i = 0; i < TextTypeOpts.size(); ++i) {
         const TTextTypeOpt& opt = TextTypeOpts[i];
@@ -312,6 +312,11 @@ TEST(FieldTableTest, MenuOrderAndLookupsAgree) {
     EXPECT_EQ(TextTypeOpts[9].Caption, "tabstop");
     EXPECT_EQ(TextTypeOpts[14].Caption, "random date");
     EXPECT_EQ(TextTypeOpts[15].Caption, "binary (#0..#255)");
+    // The value fields follow the last row of the older types, in this order.
+    EXPECT_EQ(TextTypeOpts[16].Caption, "counter (record number)");
+    EXPECT_EQ(TextTypeOpts[17].Caption, "number range");
+    EXPECT_EQ(TextTypeOpts[18].Caption, "random from list");
+    EXPECT_EQ(TextTypeOpts[19].Caption, "random line of file");
     EXPECT_EQ(ArgOfCaption("letter union userdef' charset"), "/A=");
     EXPECT_EQ(ArgOfCaption("binary low (#0..#31)"), "/P=");
 }

@@ -93,6 +93,16 @@ INSTANTIATE_TEST_SUITE_P(
                              "/R=1 /L=2,#120 /E=W o",
                              4,
                              1},
+                    TextCase{"ValueFieldsWithEmptySizeAreWrittenWidth0",
+                             {{"counter (record number)", "", ""},
+                              {"number range", "", "0.00..9,5"},
+                              {"random from list", "6", "a|b*2"},
+                              {"random line of file", "", "c.txt"}},
+                             Settings("1", "", 0, "o"),
+                             "/R=1 /I=0 /M=0,#48#46#48#48#46#46#57#44#53 /V=6,#97#124#98#42#50 "
+                             "/W=0,#99#46#116#120#116 /E=W o",
+                             7,
+                             4},
                     TextCase{"DateWithoutToYear",
                              {{"random date", "1990", ""}},
                              Settings("1", "", 0, "o"),
@@ -156,11 +166,21 @@ TEST(CommandStringRoundTrip, EveryFieldType) {
             row.Size = "1990";
             row.Str = field.Str = "2000";
             field.Size = 1990;
+        } else if (opt.TextType == ttCounter) {
+            row.Str = field.Str = "-7";
+        } else if (opt.TextType == ttRange) {
+            row.Size = "";
+            field.Size = 0;
+            row.Str = field.Str = "-1,5..2,5";
+        } else if (opt.TextType == ttList) {
+            row.Str = field.Str = "a b|c*2|";
+        } else if (opt.TextType == ttFileLine) {
+            row.Str = field.Str = "my words, \xE4.txt";
         }
         rows.push_back(row);
         expected.push_back(field);
     }
-    ASSERT_EQ(expected.size(), 13u);
+    ASSERT_EQ(expected.size(), 17u);
     const TCommandString written = BuildCommandString(rows, Settings());
     const TVxRndParser parser = ParseWritten(written);
     EXPECT_EQ(parser.Fields(), expected);

@@ -111,8 +111,22 @@ TEST_P(ProducerTest, JumpsOverTheRecordsBeforeFirst) {
         EXPECT_TRUE(run.Bytes.empty());
         return;
     }
-    const TRecords expected =
-        GetRecords(FParser, false, JumpAhead(TestSeed, first * DrawsPerRecord(FParser)), 0, 5);
+    std::optional<std::string> refused;
+    try {
+        FParser.Prepare(first + 5);
+    } catch (const Exception& e) {
+        refused = e.what();
+    }
+    if (refused) {
+        // A counter that has outgrown its width that far on is refused before any record.
+        TVxProducer producer(FParser, false);
+        const TRun run = Produce(producer, TestSeed, first, 5, 0);
+        EXPECT_EQ(run.Error, refused);
+        EXPECT_TRUE(run.Bytes.empty());
+        return;
+    }
+    const TRecords expected = GetRecords(
+        FParser, false, JumpAhead(TestSeed, first * DrawsPerRecord(FParser)), 0, 5, first);
     TVxProducer producer(FParser, false);
     producer.SetThreads(2);
     const TRun run = Produce(producer, TestSeed, first, 5, 0);
@@ -262,6 +276,39 @@ TEST_F(ProducerRunTest, LargeRecordsAcrossPiecesKeepTheirBoundaries) {
     EXPECT_EQ(records, 4u);
     EXPECT_TRUE(bytes == expected.Bytes);
     EXPECT_EQ(Seed, expected.SeedAfter);
+}
+
+// Values wider than a buffer (a line padded to 70000 bytes) come in parts, and a counter
+// keeps counting the records of the run, from the stretch's first one on.
+TEST_F(ProducerRunTest, ValuesOfRecordsLargerThanABuffer) {
+    FParser.Parse("/I=0,5 /W=70000," + WordFilePath() + " /V=0,a|bc /E=U");
+    const TRecords expected = GetRecords(FParser, true, TestSeed, 0, 6);
+    TVxProducer producer(FParser, true);
+    producer.SetBufferBytes(50000);
+    for (const std::uint64_t first : {0u, 2u}) {
+        std::string bytes;
+        producer.Run(TestSeed, first, 6 - first, [&](const TVxPiece& piece) {
+            bytes.append(piece.Data, piece.Size);
+            return true;
+        });
+        const std::size_t start = first == 0 ? 0 : expected.Bytes.find("\n7") + 1;
+        EXPECT_TRUE(bytes == expected.Bytes.substr(start)) << "from record " << first;
+    }
+    EXPECT_EQ(expected.Bytes.substr(0, 2), "5 ");
+}
+
+// A counter that outgrows its width within the records asked for is refused before the
+// first of them is handed over, wherever the stretch starts.
+TEST_F(ProducerRunTest, CounterOutgrowingItsWidthIsRefusedBeforeAnyRecord) {
+    FParser.Parse("/I=2,95 /N=1 /E=U");
+    TVxProducer producer(FParser, true);
+    for (const auto& [first, count] : {std::pair<std::uint64_t, std::uint64_t>{0, 6}, {5, 1}}) {
+        const TRun run = Produce(producer, TestSeed, first, count, 0);
+        EXPECT_EQ(run.Error, "Field 1 (\"counter (record number)\"): the value 100 takes 3 "
+                             "characters, more than its width of 2.");
+        EXPECT_TRUE(run.Bytes.empty());
+    }
+    EXPECT_EQ(Produce(producer, TestSeed, 0, 5, 0).Records, 5u);
 }
 
 // A record longer than a buffer that fails on its date: the sink sees exactly the good

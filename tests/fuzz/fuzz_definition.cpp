@@ -7,11 +7,13 @@
 //
 // Properties:
 // - an accepted definition holds fields of the field types only, dates with a decimal last
-//   year, an end of line from 0 to 2 and at least as many counted arguments as fields;
+//   year, value fields of a width from 0, an end of line from 0 to 2 and at least as many
+//   counted arguments as fields;
 // - the fields, written back in the writer's form and parsed again, come back the same;
 // - GetRecord and AppendRecord give exactly the record that the field-type table describes
-//   when it is built one character at a time with RandomChar and RandomDate, with the same
-//   draws (the same Seed afterwards) and the same failure;
+//   when it is built one character at a time with RandomChar and RandomDate (a value field
+//   one value at a time with GetField), with the same draws (the same Seed afterwards) and
+//   the same failure, once Prepare has accepted the run;
 // - the producer gives the records of GetRecord, byte for byte, for a stretch of a run on
 //   one and on several threads, with the vector writer and the portable one, and stops at
 //   the same failure with the same Seed afterwards.
@@ -63,8 +65,11 @@ void CheckDefinition(const TVxRndParser& parser) {
     FUZZ_CHECK(parser.Letters() == parser.Capitals() + parser.Smalls());
     FUZZ_CHECK(parser.BinLow().size() == 32 && parser.Binary().size() == 256);
     for (const TFieldDef& field : parser.Fields()) {
-        FUZZ_CHECK(field.TextType >= ttNumeric && field.TextType <= ttDate);
-        if (field.TextType == ttDate) {
+        FUZZ_CHECK(field.TextType >= ttNumeric && field.TextType <= ttFileLine);
+        const bool value = OptOfTextType(field.TextType).Kind == TFieldKind::Value;
+        if (value) {
+            FUZZ_CHECK(field.Size >= 0);
+        } else if (field.TextType == ttDate) {
             FUZZ_CHECK(field.Size != 0);
             std::int32_t last = 0;
             FUZZ_CHECK(TryStrToInt(field.Str, last) && std::to_string(last) == field.Str);
@@ -81,9 +86,12 @@ std::string WrittenFields(const TVxRndParser& parser) {
     for (const TFieldDef& field : parser.Fields()) {
         text += ArgOfCaption(CaptionOfTextType(field.TextType));
         text += std::to_string(field.Size);
+        const bool value = OptOfTextType(field.TextType).Kind == TFieldKind::Value;
         if (field.TextType == ttDate)
             text += "," + field.Str;
         else if (field.TextType == ttFixed || field.TextType == ttRandomString)
+            text += "," + EncodeCodes(field.Str);
+        else if (value && !field.Str.empty())
             text += "," + EncodeCodes(field.Str);
         text += ' ';
     }
@@ -101,6 +109,12 @@ TReference ReferenceRecord(TVxRndParser& parser, bool toFile) {
     try {
         for (const TFieldDef& field : parser.Fields()) {
             std::string_view pool;
+            if (OptOfTextType(field.TextType).Kind == TFieldKind::Value) {
+                std::string value;
+                parser.GetField(field, value);
+                result.Text += value;
+                continue;
+            }
             switch (field.TextType) {
             case ttDate: {
                 std::string date;
@@ -164,15 +178,25 @@ TReference ReferenceRecord(TVxRndParser& parser, bool toFile) {
 void CheckRecords(TVxRndParser& parser, std::uint32_t seed) {
     Seed = seed;
     const std::int32_t records = std::clamp(parser.RecordCount(), 1, MaxRecords);
+    // A counter refused for the run, or a word file that cannot be read, ends it before the
+    // first record, as the programs check it.
+    try {
+        parser.Prepare(static_cast<std::uint64_t>(records));
+    } catch (const Exception&) {
+        return;
+    }
     std::string gathered = "prefix";
     std::string expectedGathered = gathered;
     for (std::int32_t r = 0; r < records; ++r) {
         const bool toFile = r % 2 == 0;
         const std::uint32_t start = Seed;
+        const auto number = static_cast<std::uint64_t>(r);
+        parser.SetNextRecord(number);
         const TReference expected = ReferenceRecord(parser, toFile);
         const std::uint32_t end = Seed;
 
         Seed = start;
+        parser.SetNextRecord(number);
         // A line that held a longer record before must not keep any of it.
         std::string line(MaxRecordChars / 2, '?');
         std::optional<std::string> error;
@@ -187,6 +211,7 @@ void CheckRecords(TVxRndParser& parser, std::uint32_t seed) {
             FUZZ_CHECK(line == expected.Text);
 
         Seed = start;
+        parser.SetNextRecord(number);
         try {
             parser.AppendRecord(toFile, gathered);
             FUZZ_CHECK(!expected.Error);
@@ -211,7 +236,13 @@ void CheckProducer(TVxRndParser& parser, std::uint32_t seed) {
     const std::uint64_t count = std::clamp<std::int64_t>(parser.RecordCount(), 1, MaxRecords);
     std::string expected;
     std::optional<std::string> expectedError;
+    try {
+        parser.Prepare(first + count);
+    } catch (const Exception&) {
+        return;
+    }
     Seed = seed;
+    parser.SetNextRecord(0);
     std::string line;
     for (std::uint64_t i = 0; i < first + count; ++i) {
         const std::uint32_t before = Seed;

@@ -159,8 +159,8 @@ void TestFieldGrid::popupSetsTheFieldType() {
     RightClick(2, 7);
     QMenu* menu = OpenMenu();
     QVERIFY(menu);
-    QCOMPARE(menu->actions().size(), 16);
-    for (int k = 0; k < 16; ++k) {
+    QCOMPARE(menu->actions().size(), 20);
+    for (int k = 0; k < 20; ++k) {
         QAction* item = menu->actions()[k];
         QCOMPARE(item->objectName(), "MenuItem" + QString::number(k));
         QCOMPARE(item->text(), QString::fromLatin1(TextTypeOpts[k].Caption));

@@ -99,11 +99,50 @@ private:
             // Now and then longer than a switch value of old could hold once coded.
             f.Str = Text(Chance(10) ? Between(64, 400) : Between(1, 20), 1, 255);
             break;
+        case ttCounter:
+        case ttRange:
+        case ttList:
+        case ttFileLine:
+            ValueField(f);
+            break;
         default:
             f.Size = Between(0, 99999);
             break;
         }
         return f;
+    }
+
+    /// A value field with a string it accepts, 0 or a width that every value fits.
+    void ValueField(TFieldDef& f) {
+        f.Size = Chance(2) ? 0 : Between(24, 99999);
+        switch (f.TextType) {
+        case ttCounter:
+            f.Str = Chance(3) ? "" : std::to_string(Between(-99999, 99999));
+            break;
+        case ttRange: {
+            // Bounds in order with the same fraction digits, with either decimal mark.
+            const int low = Between(-99999, 99999);
+            const std::string fraction =
+                Chance(2) ? "" : (Chance(2) ? "." : ",") + Text(Between(1, 3), '0', '9');
+            f.Str = std::to_string(low) + fraction + ".." +
+                    std::to_string(low + Between(0, 99999)) + fraction;
+            break;
+        }
+        case ttList:
+            for (int i = Between(1, 4); i > 0; --i) {
+                f.Str += Text(Between(0, 5), 'a', 'z') +
+                         (Chance(3) ? "*" + std::to_string(Between(1, 99)) : "") +
+                         (i > 1 ? "|" : "");
+            }
+            // A list of one empty item without a weight would be an empty list.
+            if (f.Str.empty()) {
+                f.Str = "x";
+            }
+            break;
+        default:
+            f.Str = Text(Between(1, 20), 1, 255);
+            break;
+        }
     }
 
     /// A file name without blanks that the engine reads as a plain argument: empty, a

@@ -1,0 +1,138 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "engine/FieldTypes.h"
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+struct TFieldDef;
+
+/// A field that gives one whole value per record: the record's number counted from a first
+/// value, a number drawn from a range, an item drawn from a weighted list, or a line drawn
+/// from a file. It is compiled once from the field's width and string, which are checked
+/// then, so that every fault is reported before the first record; writing a value takes the
+/// same draws in every record, so a run can still jump ahead to any record.
+class TVxValueField {
+public:
+    /// Compiles a field of type ttCounter, ttRange, ttList or ttFileLine and checks its
+    /// string and the width of every value it can give; number (fields counted from 1)
+    /// names it in messages. A line field's file is read later, by LoadFile. Raises the
+    /// first fault.
+    TVxValueField(const TFieldDef& field, std::size_t number);
+
+    /// Whether the values still have to be read from the field's file.
+    bool NeedsFile() const { return FType == ttFileLine && FOffsets.empty(); }
+    /// Reads a line field's file and checks its lines against the width; raises a message
+    /// that names the file. The name is taken as UTF-8 on the system's side, or with
+    /// nameAsBytes as the bytes the definition holds.
+    void LoadFile(bool nameAsBytes);
+    /// The file name of a line field, as the definition holds it.
+    const std::string& FileName() const { return FFileName; }
+    /// Checks that the values of records first to first + count - 1 (counted from 0 over a
+    /// whole run) fit the width; only a counter's values depend on the record.
+    void CheckRecords(std::uint64_t first, std::uint64_t count) const;
+
+    /// Draws per record: none for a counter, one for a list or a file, one or two for a
+    /// range (two when it holds more than 2^32 values).
+    std::uint32_t Draws() const { return FDraws; }
+    /// The most bytes one value takes.
+    std::size_t MaxWidth() const { return FMaxWidth; }
+    /// Bytes past MaxWidth() that Write may write (and leave undefined) after a value.
+    static constexpr std::size_t WriteRoom = 32;
+    /// Writes the value of record (counted from 0 over the whole run) at out, which has room
+    /// for MaxWidth() + WriteRoom bytes, drawing from state; returns the end. Texts end with
+    /// 16 bytes of padding, for copies of whole blocks.
+    char* Write(char* out, std::uint64_t record, std::uint32_t& state) const;
+    /// A counter's text as the last record got it, to be counted on in the next: the
+    /// digits of up to eight bytes in memory order, for the record Next.
+    struct TCounterText {
+        std::uint64_t Text = 0;
+        std::uint64_t Next = 0;
+        std::uint8_t Length = 0;
+    };
+    /// Write for records one after another: a counter takes its text from counter when
+    /// that holds the record before, and leaves its own there.
+    char* Write(char* out, std::uint64_t record, std::uint32_t& state,
+                TCounterText& counter) const {
+        if (FType != ttCounter) {
+            return Write(out, record, state);
+        }
+        if (counter.Length != 0 && counter.Next == record) {
+            // Counted on in the register that holds the text: the nines at its end become
+            // zeros and the digit before them goes up by one. Only a text of nines, which
+            // grows, is written anew.
+            const unsigned bits = 8 * counter.Length;
+            const std::uint64_t nines = (counter.Text ^ (0x3939393939393939u >> (64 - bits)))
+                                        << (64 - bits);
+            const auto trailing =
+                nines == 0 ? counter.Length : static_cast<unsigned>(std::countl_zero(nines) / 8);
+            if (trailing < counter.Length) {
+                const unsigned at = bits - 8 * trailing;
+                const std::uint64_t zeroed =
+                    trailing == 0 ? 0
+                                  : (~std::uint64_t{0} << at) & (~std::uint64_t{0} >> (64 - bits));
+                counter.Text = (counter.Text & ~zeroed) | (0x3030303030303030u & zeroed);
+                counter.Text += std::uint64_t{1} << (at - 8);
+                ++counter.Next;
+                std::memcpy(out, &counter.Text, sizeof counter.Text);
+                return out + counter.Length;
+            }
+        }
+        return WriteCounted(out, record, state, counter);
+    }
+    /// The same value appended to text.
+    void Append(std::string& text, std::uint64_t record, std::uint32_t& state) const;
+
+private:
+    void ParseCounter(const std::string& text);
+    void ParseRange(const std::string& text);
+    void ParseList(const std::string& text);
+    /// Adds one item or line to the texts.
+    void AddText(const char* data, std::size_t size);
+    /// Ends the texts with a block of padding, and lays short texts out in slots.
+    void SealTexts();
+    /// The text of a number of the field (value in units of its last fraction digit).
+    std::string NumberText(std::int64_t value) const;
+    /// Raises the message for a value wider than the field's width.
+    [[noreturn]] void RaiseTooWide(const std::string& value) const;
+    /// Refuses a value of size bytes wider than the width, naming it by text.
+    void CheckWidth(std::size_t size, const std::string& text) const;
+    /// Writes a number padded with zeros after its sign to width (0: no padding).
+    char* WriteNumber(char* out, std::int64_t value, std::size_t width) const;
+    char* WriteText(char* out, std::size_t index) const;
+    /// Write, and for a counter of up to eight non-negative bytes its text kept in counter.
+    char* WriteCounted(char* out, std::uint64_t record, std::uint32_t& state,
+                       TCounterText& counter) const;
+    /// The list item of a draw from 0 to the total weight - 1.
+    std::size_t ItemOfDraw(std::uint32_t draw) const;
+
+    TTextType FType;
+    std::size_t FNumber;
+    /// 0: each value as long as it is.
+    std::size_t FWidth;
+    std::uint32_t FDraws = 0;
+    std::size_t FMaxWidth = 0;
+    /// Counter: the first value. Range: the lowest value, in units of the last fraction
+    /// digit, and the number of values.
+    std::int64_t FLow = 1;
+    std::uint64_t FCount = 0;
+    unsigned FFraction = 0;
+    char FMark = '.';
+    /// List items or file lines one after another; text i runs from FOffsets[i] to
+    /// FOffsets[i + 1].
+    std::string FTexts;
+    std::vector<std::uint32_t> FOffsets;
+    /// When every text has at most 15 bytes: text i in the 16 bytes from i * 16, its length
+    /// in the last of them.
+    std::string FSlots;
+    /// List: the running total of the weights, item by item, and for small totals the item
+    /// of every draw.
+    std::vector<std::uint32_t> FWeights;
+    std::vector<std::uint32_t> FItemOfDraw;
+    std::string FFileName;
+};
