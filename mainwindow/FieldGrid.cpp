@@ -226,15 +226,22 @@ void TFieldGrid::PopupClick(const QAction& item) {
         }
         ClearGridRow(r);
         break;
-    default:
+    default: {
         SetCells(ColType, r, caption);
+        const TTextTypeOpt& opt = OptOfTextType(t);
         if (t == ttDate) {
             emit DateTypeChosen();
         }
-        if (t != ttFixed && t != ttRandomString) {
+        // A text typed for one string field may serve the next one; a date's last year, or a
+        // string under a type that has none, would only mislead.
+        if (!opt.UsesString || opt.Kind == TFieldKind::Date) {
             SetCells(ColString, r, std::string());
         }
+        if (t == ttFileLine && Cells(ColString, r).empty()) {
+            emit FileLineTypeChosen(r);
+        }
         break;
+    }
     }
 }
 
@@ -425,10 +432,8 @@ bool TFieldGrid::StringGrid1KeyPress(char32_t key) const {
     switch (currentColumn()) {
     case ColSize:
         return (key >= '0' && key <= '9') || key == 8 || key == 9 || key == 13;
-    case ColString: {
-        const TTextType t = TextTypeOfCaption(Cells(ColType, currentRow() + 1));
-        return t == ttFixed || t == ttRandomString || t == ttDate;
-    }
+    case ColString:
+        return OptOfTextType(TextTypeOfCaption(Cells(ColType, currentRow() + 1))).UsesString;
     default:
         return true;
     }

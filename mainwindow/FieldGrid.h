@@ -48,6 +48,8 @@ public:
 signals:
     /// "random date" was chosen from the popup menu for a row.
     void DateTypeChosen();
+    /// "random line of file" was chosen for row, whose String does not name a file yet.
+    void FileLineTypeChosen(int row);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

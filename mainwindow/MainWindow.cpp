@@ -38,6 +38,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -318,6 +319,8 @@ void TFormMain::ConnectHandlers() {
     Connect(ButtonAbout, &QPushButton::clicked, [this] { ButtonAboutClick(); });
     Connect(ButtonManage, &QPushButton::clicked, [this] { ButtonManageClick(); });
     Connect(StringGrid1, &TFieldGrid::DateTypeChosen, [this] { StringGrid1DateTypeChosen(); });
+    connect(StringGrid1, &TFieldGrid::FileLineTypeChosen, this,
+            [this](int row) { Guarded([this, row] { StringGrid1FileLineTypeChosen(row); }); });
 }
 
 void TFormMain::FormCreate() {
@@ -334,6 +337,20 @@ void TFormMain::StringGrid1DateTypeChosen() {
         ShowMessage(DateHint);
         FDateHintShown = true;
     }
+}
+
+void TFormMain::StringGrid1FileLineTypeChosen(int row) {
+    QFileDialog dialog(this, "Choose the file whose lines are drawn");
+    dialog.setObjectName("WordFileDialog");
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDirectory(QDir::current());
+    if (ShowModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return;
+    }
+    const QString path = dialog.selectedFiles().constFirst();
+    const QString relative = QDir::current().relativeFilePath(path);
+    const bool inside = !relative.startsWith("..") && !QDir::isAbsolutePath(relative);
+    StringGrid1->SetCells(TFieldGrid::ColString, row, FromQString(inside ? relative : path));
 }
 
 void TFormMain::showEvent(QShowEvent* event) {
@@ -479,6 +496,10 @@ void TFormMain::RunGeneration(const TVxRndParser& parser) {
     try {
         const std::int32_t n = StrToInt(FromQString(VxNumEditRecords->text()));
         Gauge1->SetMax(n);
+        const std::uint64_t count = n > 0 ? static_cast<std::uint64_t>(n) : 0;
+        // Word files are read and value widths checked before the target is truncated, so a
+        // refused definition leaves an existing file as it was.
+        parser.Prepare(count);
         // The target is fixed for the run; the window may be changed while it goes on.
         std::unique_ptr<TOutFile> file;
         const std::string fileName = FromQString(EditFileName->text());
@@ -486,7 +507,6 @@ void TFormMain::RunGeneration(const TVxRndParser& parser) {
             file =
                 std::make_unique<TOutFile>(QFile::encodeName(EditFileName->text()).toStdString());
         }
-        const std::uint64_t count = n > 0 ? static_cast<std::uint64_t>(n) : 0;
         FRun =
             new TGenerationRun(parser, std::move(file), fileName, count, Seed, Gauge1, Memo1, this);
     } catch (...) {

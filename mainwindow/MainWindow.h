@@ -105,6 +105,9 @@ private:
     void ButtonStartClick();
     void ButtonAbortClick();
     void StringGrid1DateTypeChosen();
+    /// Lets the user pick the word file of a "random line of file" row with the desktop's
+    /// file dialog; a name inside the current folder is kept relative to it.
+    void StringGrid1FileLineTypeChosen(int row);
     /// Starts the run of a parsed definition on the window's settings.
     void RunGeneration(const TVxRndParser& parser);
     /// The run has ended: the window is idle again and shows how the run ended.

@@ -33,6 +33,10 @@ enum TMenuItem {
     miFixed = 10,
     miRandomString = 11,
     miDate = 14,
+    miCounter = 16,
+    miRange = 17,
+    miList = 18,
+    miFileLine = 19,
 };
 
 } // namespace
@@ -48,6 +52,8 @@ private slots:
     void popupSetsTheFieldType();
     void popupOpensOnlyOnDataRows();
     void stringSurvivesOnlyBetweenStringTypes();
+    void valueTypesKeepAndTakeTheirString();
+    void fileLineTypeAsksForAFileOnlyWithoutOne();
     void deleteLineMovesRowsUp();
     void insertLineMovesRowsDown();
     void clearAllAsksFirst_data();
@@ -196,6 +202,43 @@ void TestFieldGrid::stringSurvivesOnlyBetweenStringTypes() {
     RightClick(3, 3);
     Choose(miBlank);
     QCOMPARE(Row(3), QStringList({"blank", "2", ""}));
+}
+
+// The four value types take their value from the String column: a first count, a range, a
+// list or a file name. It survives a change between them, and it can be typed.
+void TestFieldGrid::valueTypesKeepAndTakeTheirString() {
+    SetRow(3, "fixed string", "", "a|b");
+    RightClick(1, 3);
+    Choose(miList);
+    QCOMPARE(Row(3), QStringList({"random from list", "", "a|b"}));
+    RightClick(1, 3);
+    Choose(miRange);
+    QCOMPARE(Row(3), QStringList({"number range", "", "a|b"}));
+    RightClick(1, 3);
+    Choose(miDate);
+    QCOMPARE(Row(3), QStringList({"random date", "", ""}));
+    RightClick(1, 3);
+    Choose(miCounter);
+    Grid()->setFocus();
+    Grid()->setCurrentCell(2, 3);
+    QTest::keyClicks(QApplication::focusWidget(), "7");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(Row(3), QStringList({"counter (record number)", "", "7"}));
+}
+
+// Choosing "random line of file" asks the window for a file only while the row names none, so
+// that a chosen file is not asked for again.
+void TestFieldGrid::fileLineTypeAsksForAFileOnlyWithoutOne() {
+    QSignalSpy asked(G, &TFieldGrid::FileLineTypeChosen);
+    RightClick(1, 4);
+    Choose(miFileLine);
+    QCOMPARE(asked.count(), 1);
+    QCOMPARE(asked.at(0).at(0).toInt(), 4);
+    G->SetCells(3, 4, "words.txt");
+    RightClick(1, 4);
+    Choose(miFileLine);
+    QCOMPARE(asked.count(), 1);
+    QCOMPARE(Row(4), QStringList({"random line of file", "", "words.txt"}));
 }
 
 void TestFieldGrid::deleteLineMovesRowsUp() {

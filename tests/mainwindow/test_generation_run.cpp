@@ -12,6 +12,7 @@
 #include "engine/Exceptions.h"
 #include "mainwindow/MainWindow.h"
 #include "platform/HelpViewer.h"
+#include "platform/Latin1.h"
 #include "widgets/Gauge.h"
 #include "widgets/Memo.h"
 #include "widgets/RadioGroup.h"
@@ -318,6 +319,46 @@ private slots:
         const QByteArray first = ReadAll(FTemp->filePath("first.txt"));
         QCOMPARE(first.size(), 200 * 8);
         QVERIFY(first != ReadAll(FTemp->filePath("second.txt")));
+    }
+
+    // A word file that cannot be read, or a counter that outgrows its width, is refused
+    // before the target is opened: the file of an earlier run keeps its bytes.
+    void refusedValueFieldsLeaveTheTargetAsItWas_data() {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<QString>("str");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("missing word file") << "random line of file"
+                                           << ""
+                                           << "nowhere.txt"
+                                           << "nowhere.txt";
+        QTest::newRow("counter too wide") << "counter (record number)"
+                                          << "2"
+                                          << "95"
+                                          << "counter";
+    }
+
+    void refusedValueFieldsLeaveTheTargetAsItWas() {
+        QFETCH(QString, type);
+        QFETCH(QString, size);
+        QFETCH(QString, str);
+        QFETCH(QString, named);
+        const QString path = FTemp->filePath("kept.txt");
+        QFile kept(path);
+        QVERIFY(kept.open(QIODevice::WriteOnly));
+        kept.write("earlier run\n");
+        kept.close();
+        SetRow(1, FromQString(type), FromQString(size), FromQString(str));
+        SetRecordCount("100");
+        SetFileOutput(path);
+        TDialogAnswerer answerer;
+        Start();
+        QCOMPARE(answerer.Shown.size(), 1u);
+        QCOMPARE(answerer.Shown[0].Name, "ErrorMessage");
+        QVERIFY2(answerer.Shown[0].Text.contains(named, Qt::CaseInsensitive),
+                 qPrintable(answerer.Shown[0].Text));
+        ExpectIdle();
+        QCOMPARE(ReadAll(path), QByteArray("earlier run\n"));
     }
 
     void failuresAreShownAndLeaveTheWindowIdle_data() {

@@ -23,11 +23,13 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,6 +43,7 @@ const char* const Umlauts = "\xE4\xF6\xFC\xC4\xD6\xDC\xDF";
 
 /// The place of "random date" in the popup menu.
 constexpr int miDate = 14;
+constexpr int miFileLine = 19;
 
 /// Records the help commands instead of showing help.
 class TRecordingViewer : public THelpViewer {
@@ -74,6 +77,7 @@ private slots:
     void outputAndEndOfLineChoicesAreSeparate();
 
     void dateHintIsShownOnce();
+    void wordFileIsPickedWithTheFileDialog();
     void charactersOutsideLatin1AreRefused();
 
     void buildCommandString_data();
@@ -282,6 +286,38 @@ void TestMainWindow::outputAndEndOfLineChoicesAreSeparate() {
 
 // ---------------------------------------------------------------------------------------
 // The field grid
+
+// Choosing "random line of file" offers the desktop's file dialog; a file in the current
+// folder is named relative to it, as the engine reads it, and Cancel leaves the row as it was.
+void TestMainWindow::wordFileIsPickedWithTheFileDialog() {
+    const QString folder = FTemp->path();
+    QFile words(folder + "/cities.txt");
+    QVERIFY(words.open(QIODevice::WriteOnly));
+    words.write("Lyon\nOslo\n");
+    words.close();
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(folder);
+    const auto restore = qScopeGuard([&before] { QDir::setCurrent(before); });
+    QStringList captions;
+    {
+        const TScopedModalHook hook([&](QDialog& dialog) {
+            auto& files = dynamic_cast<QFileDialog&>(dialog);
+            captions << files.objectName();
+            files.selectFile(folder + "/cities.txt");
+            static_cast<QDialog&>(files).accept();
+        });
+        RightClick(*Grid(), 1, 1);
+        Choose(miFileLine);
+    }
+    QCOMPARE(captions, QStringList({"WordFileDialog"}));
+    QCOMPARE(Row(1), QStringList({"random line of file", "", "cities.txt"}));
+    {
+        const TScopedModalHook hook([](QDialog& dialog) { dialog.reject(); });
+        RightClick(*Grid(), 1, 2);
+        Choose(miFileLine);
+    }
+    QCOMPARE(Row(2), QStringList({"random line of file", "", ""}));
+}
 
 void TestMainWindow::dateHintIsShownOnce() {
     TDialogAnswerer answerer;
