@@ -2,9 +2,9 @@
 // Cost of one record from GetRecord for typical definitions. The generation run calls it
 // once per record, so this is the engine's share of the time of writing a file.
 
+#include "engine/CommandLanguage.h"
 #include "engine/Dates.h"
 #include "engine/RandomSource.h"
-#include "engine/CommandLanguage.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,10 +4,10 @@
 // on all threads. Compare with bench_get_record, which makes the same records one string at
 // a time.
 
+#include "engine/CommandLanguage.h"
 #include "engine/Dates.h"
 #include "engine/Producer.h"
 #include "engine/RecordPlan.h"
-#include "engine/CommandLanguage.h"
 
 #include <benchmark/benchmark.h>
 

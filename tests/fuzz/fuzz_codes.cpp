@@ -11,8 +11,8 @@
 // - any text encoded with EncodeCodes decodes back to itself;
 // - SplitString's pieces joined with the separator give the text again.
 
-#include "engine/Exceptions.h"
 #include "engine/CommandLanguage.h"
+#include "engine/Exceptions.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 #include <algorithm>

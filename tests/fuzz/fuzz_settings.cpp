@@ -14,8 +14,8 @@
 // - the rewrite loads back to the same sections and lines, so that a second rewrite is
 //   byte-identical to the first.
 
-#include "engine/Exceptions.h"
 #include "engine/CommandLanguage.h"
+#include "engine/Exceptions.h"
 #include "store/SettingsFile.h"
 #include "tests/fuzz/FuzzCheck.h"
 
