@@ -421,8 +421,8 @@ char* WriteNumber(char* out, unsigned value, unsigned minDigits) {
         const unsigned pair = value % 100;
         value /= 100;
         i -= 2;
-        out[i] = pairs[2 * pair];
-        out[i + 1] = pairs[2 * pair + 1];
+        out[i] = pairs[2 * std::size_t{pair}];
+        out[i + 1] = pairs[2 * std::size_t{pair} + 1];
     }
     if (i == 1) {
         out[0] = static_cast<char>('0' + value % 10);

@@ -129,7 +129,7 @@ __attribute__((target("avx2"))) char* WriteShuffledAvx2(char* out, const TVxLane
                 k == 0 ? states
                        : _mm256_add_epi32(_mm256_mullo_epi32(states, aheadMul[k - 1]),
                                           aheadAdd[k - 1]);
-            const __m256i b = Uniform ? uniformBound : Load256(bound + j + 8 * k);
+            const __m256i b = Uniform ? uniformBound : Load256(bound + j + std::size_t{8} * k);
             drawn[k] = DrawsOf(group, b, _mm256_srli_epi64(b, 32));
         }
         states = _mm256_add_epi32(_mm256_mullo_epi32(states, aheadMul[3]), aheadAdd[3]);

@@ -180,7 +180,7 @@ TEST_F(ProducerRunTest, SinkStopsTheRunAfterItsPiece) {
             producer.Run(TestSeed, 0, 1000000, [&](const TVxPiece&) { return ++pieces < 3; });
         EXPECT_EQ(pieces, 3) << threads << " threads";
         EXPECT_EQ(delivered, 300u) << threads << " threads";
-        EXPECT_EQ(Seed, JumpAhead(TestSeed, 300 * 5)) << threads << " threads";
+        EXPECT_EQ(Seed, JumpAhead(TestSeed, std::uint64_t{300} * 5)) << threads << " threads";
     }
 }
 
