@@ -70,7 +70,7 @@ refused '/R=5 /W=0,empty.txt' 'The word file "empty.txt" is empty.'
 refused '/R=5 /W=3,cities.txt' 'line 1 of "cities.txt" takes 4 characters, more than its width of 3.'
 refused '/R=1000 /I=3' 'the value 1000 takes 4 characters, more than its width of 3.'
 refused '/R=10 /I=3' 'the value 1000 takes 4 characters' --records 1000
-refused '/R=1000 /I=3' 'the value 1000 takes 4 characters' --part 1/2
+refused '/R=1000 /I=3' 'the value 1000 takes 4 characters' --part=1/2
 refused '/R=5 /M=0,9..1' 'Invalid range for argument /M: 9..1 (low above high).'
 refused '/R=5 /M=0,1.0..2.00' '(different numbers of decimals).'
 refused '/R=5 /M=0,0..1234567890123456789' '(more than 18 digits).'
