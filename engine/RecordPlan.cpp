@@ -282,19 +282,23 @@ void TVxRecordPlan::AddValueStep(std::size_t& i) {
     TStep step;
     step.Kind = TStep::Value;
     step.First = i;
-    step.Field = FOps[i].Field.get();
-    step.Draws = step.Field->Draws();
+    const TVxValueField& field = *FOps[i].Field;
+    step.Draws = field.Draws();
     const TVxJump jump = JumpOf(step.Draws);
     step.JumpMul = jump.Multiplier;
     step.JumpAdd = jump.Increment;
     ++i;
     // A separator or line end after the value is written with it, saving a step.
+    std::uint64_t suffix = 0;
+    std::uint8_t suffixLength = 0;
     if (i < FOps.size() && FOps[i].Kind == TOp::Fixed && FOps[i].Count == 1 &&
-        FOps[i].Text.size() <= sizeof step.Suffix) {
-        std::memcpy(&step.Suffix, FOps[i].Text.data(), FOps[i].Text.size());
-        step.SuffixLength = static_cast<std::uint8_t>(FOps[i].Text.size());
+        FOps[i].Text.size() <= sizeof suffix) {
+        std::memcpy(&suffix, FOps[i].Text.data(), FOps[i].Text.size());
+        suffixLength = static_cast<std::uint8_t>(FOps[i].Text.size());
         ++i;
     }
+    step.Writer = FValueWriters.size();
+    FValueWriters.emplace_back(field, suffix, suffixLength);
     FSteps.push_back(step);
 }
 
@@ -629,7 +633,9 @@ void TVxRecordPlan::WriteEach(char* out, std::uint64_t records, std::uint32_t& s
     char* p = out;
     std::uint32_t s = state;
     // A counter's text is carried from one record to the next.
-    std::vector<TVxValueField::TCounterText> counters(FSteps.size());
+    std::vector<TVxValueField::TCounterText> counters(FValueWriters.size());
+    // Counted down rather than a division per record, which would cost more than a value.
+    std::uint64_t toMark = markEvery;
     try {
         while (written.Records < records) {
             std::uint32_t t = s;
@@ -647,18 +653,17 @@ void TVxRecordPlan::WriteEach(char* out, std::uint64_t records, std::uint32_t& s
                     q = WriteLarge(FOps[step.First], q, t);
                     break;
                 case TStep::Value:
-                    q = step.Field->Write(q, firstRecord + written.Records, t,
-                                          counters[&step - FSteps.data()]);
-                    std::memcpy(q, &step.Suffix, sizeof step.Suffix);
-                    q += step.SuffixLength;
+                    q = FValueWriters[step.Writer].Write(q, firstRecord + written.Records, t,
+                                                         counters[step.Writer]);
                     break;
                 }
             }
             p = q;
             s = t;
             ++written.Records;
-            if (markEvery != 0 && written.Records % markEvery == 0) {
+            if (--toMark == 0) {
                 marks.push_back(static_cast<std::size_t>(p - out));
+                toMark = markEvery;
             }
         }
     } catch (...) {

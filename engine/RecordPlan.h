@@ -3,6 +3,7 @@
 
 #include "engine/Dates.h"
 #include "engine/RandomSource.h"
+#include "engine/ValueWriter.h"
 #include "engine/VectorLanes.h"
 
 #include <cstddef>
@@ -169,11 +170,9 @@ private:
         bool Uniform = false;
         std::size_t FirstDraw = 0;
         std::size_t FirstBlock = 0;
-        /// A value's field, and the short fixed text after it (a separator, a line end)
-        /// written with it: up to eight bytes, in memory order.
-        const TVxValueField* Field = nullptr;
-        std::uint64_t Suffix = 0;
-        std::uint8_t SuffixLength = 0;
+        /// A value's writer in FValueWriters, which writes the short fixed text after the
+        /// value (a separator, a line end) with it.
+        std::size_t Writer = 0;
     };
 
     /// Adds the ops of one field, as its type's row says; true for a date.
@@ -231,6 +230,7 @@ private:
     TVxLaneColumns FColumns;
     /// The steps of one record; for fixed-width records the steps of FGroup records at once.
     std::vector<TStep> FSteps;
+    std::vector<TVxValueWriter> FValueWriters;
     /// Whether FSteps is one stretch of lanes for FGroup fixed-width records.
     bool FGrouped = false;
     std::uint64_t FGroup = 1;

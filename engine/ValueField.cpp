@@ -3,6 +3,7 @@
 
 #include "engine/CommandLanguage.h"
 #include "engine/RandomSource.h"
+#include "engine/ValueWriter.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -137,19 +138,6 @@ unsigned DigitCount(std::uint64_t value) {
     // most, and only downwards.
     const auto estimate = static_cast<unsigned>(std::bit_width(value | 1) * 1233 >> 12);
     return estimate + (value >= Powers[estimate] ? 1 : 0);
-}
-
-/// The eight decimal digits of a number below 10^8, leading zeros included, as the bytes of
-/// a number in memory order: the four-digit halves, their two-digit halves and their digits
-/// are split side by side in the lanes of one register.
-std::uint64_t EightDigits(std::uint32_t value) {
-    const std::uint64_t high = value / 10000u;
-    std::uint64_t lanes = high | (value - high * 10000u) << 32;
-    std::uint64_t quotients = (lanes * 10486u >> 20) & 0x0000007F0000007Fu;
-    lanes = quotients | (lanes - quotients * 100u) << 16;
-    quotients = (lanes * 103u >> 10) & 0x000F000F000F000Fu;
-    lanes = quotients | (lanes - quotients * 10u) << 8;
-    return lanes | 0x3030303030303030u;
 }
 
 /// The next state of the generator, as DrawBelow takes it.
@@ -392,7 +380,8 @@ char* TVxValueField::WriteNumber(char* out, std::int64_t value, std::size_t widt
     // Below 10^8 the digits are made first and counted from their leading zeros, without a
     // branch on the count (which differs from value to value).
     const bool small = magnitude < 100000000u;
-    const std::uint64_t eight = small ? EightDigits(static_cast<std::uint32_t>(magnitude)) : 0;
+    const std::uint64_t eight =
+        small ? TVxValueWriter::EightDigits(static_cast<std::uint32_t>(magnitude)) : 0;
     const unsigned significant =
         small
             ? 8 - static_cast<unsigned>(
@@ -423,10 +412,10 @@ char* TVxValueField::WriteNumber(char* out, std::int64_t value, std::size_t widt
         // The digits as one string in a register, the mark put in by shifts, one store.
         __extension__ using Wide = unsigned __int128;
         const std::uint64_t high = magnitude / 100000000u;
-        const Wide all = static_cast<Wide>(
-                             EightDigits(static_cast<std::uint32_t>(magnitude - high * 100000000u)))
+        const Wide all = static_cast<Wide>(TVxValueWriter::EightDigits(
+                             static_cast<std::uint32_t>(magnitude - high * 100000000u)))
                              << 64 |
-                         EightDigits(static_cast<std::uint32_t>(high));
+                         TVxValueWriter::EightDigits(static_cast<std::uint32_t>(high));
         Wide text = all >> (8 * (16 - digits));
         if (FFraction > 0) {
             const unsigned at = 8 * (digits - FFraction);
@@ -494,6 +483,35 @@ char* TVxValueField::WriteText(char* out, std::size_t index) const {
         out = std::fill_n(out, FWidth - size, ' ');
     }
     return out;
+}
+
+bool TVxValueField::SlotsOfDraws(const std::string& suffix, std::string& slots,
+                                 std::uint32_t& bound) const {
+    const bool list = FType == ttList;
+    if ((FType != ttFileLine && !list) || FOffsets.empty() || (list && FItemOfDraw.empty())) {
+        return false;
+    }
+    bound = list ? FWeights.back() : static_cast<std::uint32_t>(FOffsets.size() - 1);
+    if (bound > MaxSlots) {
+        return false;
+    }
+    std::string text;
+    std::string table(std::size_t{bound} * 16, '\0');
+    for (std::uint32_t draw = 0; draw < bound; ++draw) {
+        const std::size_t index = list ? FItemOfDraw[draw] : draw;
+        text.assign(FTexts, FOffsets[index], FOffsets[index + 1] - FOffsets[index]);
+        if (FWidth > text.size()) {
+            text.append(FWidth - text.size(), ' ');
+        }
+        text += suffix;
+        if (text.size() > 15) {
+            return false;
+        }
+        std::memcpy(table.data() + std::size_t{draw} * 16, text.data(), text.size());
+        table[std::size_t{draw} * 16 + 15] = static_cast<char>(text.size());
+    }
+    slots = std::move(table);
+    return true;
 }
 
 std::size_t TVxValueField::ItemOfDraw(std::uint32_t draw) const {

@@ -85,6 +85,18 @@ public:
         }
         return WriteCounted(out, record, state, counter);
     }
+    /// The field's type, its width (0: none) and, for a range, its lowest value in units of
+    /// its last fraction digit, its number of values, fraction digits and decimal mark.
+    TTextType Type() const { return FType; }
+    std::size_t Width() const { return FWidth; }
+    std::int64_t Low() const { return FLow; }
+    std::uint64_t Count() const { return FCount; }
+    unsigned Fraction() const { return FFraction; }
+    char Mark() const { return FMark; }
+    /// For a list or a file whose every text, padded to the width and followed by suffix,
+    /// takes at most 15 bytes: fills slots with one such text per draw below bound, in 16
+    /// bytes each with the length in the last. False (and nothing filled) otherwise.
+    bool SlotsOfDraws(const std::string& suffix, std::string& slots, std::uint32_t& bound) const;
     /// The same value appended to text.
     void Append(std::string& text, std::uint64_t record, std::uint32_t& state) const;
 

@@ -1,0 +1,97 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "engine/RandomSource.h"
+#include "engine/ValueField.h"
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+/// Writes the values of one value field together with the short fixed text after it (a
+/// separator or a line end), for records written one after another. The common shapes are
+/// laid out once so that a value costs a few instructions: a list item or file line is one
+/// 16-byte copy of a slot that already holds the text, its padding and the suffix, and a
+/// small range is made of its digits in one register. Every other field goes through the
+/// field's own writer; the bytes and draws are the same either way.
+class TVxValueWriter {
+public:
+    /// suffix holds suffixLength (at most 8) bytes in memory order.
+    TVxValueWriter(const TVxValueField& field, std::uint64_t suffix, std::uint8_t suffixLength);
+
+    /// Writes the value of record and the suffix at out, which has room for the field's
+    /// MaxWidth(), the suffix and TVxValueField::WriteRoom bytes; returns the end.
+    char* Write(char* out, std::uint64_t record, std::uint32_t& state,
+                TVxValueField::TCounterText& counter) const {
+        switch (FKind) {
+        case TKind::Slot: {
+            const char* const slot =
+                FSlots.data() + static_cast<std::size_t>(DrawBelow(state, FBound)) * 16;
+            std::memcpy(out, slot, 16);
+            return out + static_cast<unsigned char>(slot[15]);
+        }
+        case TKind::Number:
+            return WriteSmallNumber(out, state);
+        default:
+            out = FField->Write(out, record, state, counter);
+            std::memcpy(out, &FSuffix, sizeof FSuffix);
+            return out + FSuffixLength;
+        }
+    }
+
+    /// The eight decimal digits of a number below 10^8, leading zeros included, as the bytes
+    /// of a number in memory order: the four-digit halves, their two-digit halves and their
+    /// digits are split side by side in the lanes of one register.
+    static std::uint64_t EightDigits(std::uint32_t value) {
+        const std::uint64_t high = value / 10000u;
+        std::uint64_t lanes = high | (value - high * 10000u) << 32;
+        std::uint64_t quotients = (lanes * 10486u >> 20) & 0x0000007F0000007Fu;
+        lanes = quotients | (lanes - quotients * 100u) << 16;
+        quotients = (lanes * 103u >> 10) & 0x000F000F000F000Fu;
+        lanes = quotients | (lanes - quotients * 10u) << 8;
+        return lanes | 0x3030303030303030u;
+    }
+
+private:
+    enum class TKind : std::uint8_t { Field, Slot, Number };
+
+    /// A range of non-negative values of at most eight bytes: the digits, the mark put in by
+    /// masks and the leading zeros dropped by a shift, without a branch.
+    char* WriteSmallNumber(char* out, std::uint32_t& state) const {
+        state = state * RandomMultiplier + RandomIncrement;
+        const auto value =
+            FLow + static_cast<std::uint32_t>((static_cast<std::uint64_t>(state) * FCount) >> 32);
+        const std::uint64_t digits = EightDigits(value) >> FDrop;
+        const auto skip = static_cast<unsigned>(std::countr_zero((digits ^ FZeros) | FKeep)) & ~7u;
+        const std::uint64_t text =
+            ((digits & FHead) | FMarkBits | (digits & ~FHead) << FTailShift) >> skip;
+        std::memcpy(out, &text, sizeof text);
+        out += 8 - skip / 8;
+        std::memcpy(out, &FSuffix, sizeof FSuffix);
+        return out + FSuffixLength;
+    }
+    bool LayOutNumber(const TVxValueField& field);
+
+    TKind FKind = TKind::Field;
+    const TVxValueField* FField;
+    std::uint64_t FSuffix;
+    std::uint8_t FSuffixLength;
+    /// Slot: the texts with their suffix in slots of 16 bytes, the length in the last byte,
+    /// one slot per draw below FBound.
+    std::string FSlots;
+    std::uint32_t FBound = 0;
+    /// Number: the lowest value and the number of values; the digits' bits dropped in front
+    /// (a byte when a mark makes eight digits nine bytes); the bytes of zeros; the bit that
+    /// stops the leading zeros before the last one that stays; the bits before the mark, the
+    /// mark in its place and the shift of the bits after it (0 and 0 without a mark).
+    std::uint32_t FLow = 0;
+    std::uint64_t FCount = 0;
+    unsigned FDrop = 0;
+    std::uint64_t FZeros = 0;
+    std::uint64_t FKeep = 0;
+    std::uint64_t FHead = ~std::uint64_t{0};
+    std::uint64_t FMarkBits = 0;
+    unsigned FTailShift = 0;
+};
