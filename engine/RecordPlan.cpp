@@ -266,6 +266,9 @@ void TVxRecordPlan::BuildSteps() {
             }
         }
     }
+    FAllValues =
+        !FSteps.empty() && std::all_of(FSteps.begin(), FSteps.end(),
+                                       [](const TStep& step) { return step.Kind == TStep::Value; });
     for (std::vector<std::uint32_t>* column :
          {&FLanes.Mul, &FLanes.Add, &FLanes.Bound, &FLanes.Offset, &FLanes.First, &FLanes.Break,
           &FLanes.Jump}) {
@@ -520,6 +523,8 @@ TVxRecordPlan::TWritten TVxRecordPlan::WriteRecords(char* out, std::uint64_t rec
         written.Records = records;
     } else if (FGrouped) {
         WriteGrouped(out, records, state, markEvery, marks, written);
+    } else if (FAllValues) {
+        WriteValues(out, records, state, markEvery, marks, firstRecord, written);
     } else {
         WriteEach(out, records, state, markEvery, marks, firstRecord, written);
     }
@@ -633,34 +638,39 @@ void TVxRecordPlan::WriteEach(char* out, std::uint64_t records, std::uint32_t& s
     char* p = out;
     std::uint32_t s = state;
     // A counter's text is carried from one record to the next.
-    std::vector<TVxValueField::TCounterText> counters(FValueWriters.size());
+    std::vector<TVxValueWriter::TCounter> counters(FValueWriters.size());
     // Counted down rather than a division per record, which would cost more than a value.
     std::uint64_t toMark = markEvery;
+    // The state and the count stay in registers: what leaves the loop gets copies.
+    std::uint64_t done = written.Records;
     try {
-        while (written.Records < records) {
+        while (done < records) {
             std::uint32_t t = s;
             char* q = p;
             for (const TStep& step : FSteps) {
+                std::uint32_t u = t;
                 switch (step.Kind) {
                 case TStep::Lanes:
                     q = WriteLanes(q, step, step.Count, step.Draws, t);
                     t = t * step.JumpMul + step.JumpAdd;
                     break;
                 case TStep::Date:
-                    q = WriteDate(FOps[step.First], q, t);
+                    q = WriteDate(FOps[step.First], q, u);
+                    t = u;
                     break;
                 case TStep::Large:
-                    q = WriteLarge(FOps[step.First], q, t);
+                    q = WriteLarge(FOps[step.First], q, u);
+                    t = u;
                     break;
                 case TStep::Value:
-                    q = FValueWriters[step.Writer].Write(q, firstRecord + written.Records, t,
+                    q = FValueWriters[step.Writer].Write(q, firstRecord + done, t,
                                                          counters[step.Writer]);
                     break;
                 }
             }
             p = q;
             s = t;
-            ++written.Records;
+            ++done;
             if (--toMark == 0) {
                 marks.push_back(static_cast<std::size_t>(p - out));
                 toMark = markEvery;
@@ -669,6 +679,7 @@ void TVxRecordPlan::WriteEach(char* out, std::uint64_t records, std::uint32_t& s
     } catch (...) {
         written.Error = std::current_exception();
     }
+    written.Records = done;
     written.Bytes = static_cast<std::size_t>(p - out);
     state = s;
 }

@@ -233,6 +233,8 @@ private:
     std::vector<TVxValueWriter> FValueWriters;
     /// Whether FSteps is one stretch of lanes for FGroup fixed-width records.
     bool FGrouped = false;
+    /// Whether every step is a value: records are then written by WriteValues.
+    bool FAllValues = false;
     std::uint64_t FGroup = 1;
     /// In grouped records, the place of each date: its record in the group, its first lane,
     /// its op and the jump from the group's state to the date's first draw, in order.
@@ -268,6 +270,10 @@ private:
     void WriteEach(char* out, std::uint64_t records, std::uint32_t& state, std::uint64_t markEvery,
                    std::vector<std::size_t>& marks, std::uint64_t firstRecord,
                    TWritten& written) const;
+    /// WriteEach for records of values only, without dispatching on the steps.
+    void WriteValues(char* out, std::uint64_t records, std::uint32_t& state,
+                     std::uint64_t markEvery, std::vector<std::size_t>& marks,
+                     std::uint64_t firstRecord, TWritten& written) const;
     /// Writes the op of a date or value into the cursor's pending text.
     void DrawPending(const TOp& op, TCursor& cursor, std::uint32_t& state) const;
 };

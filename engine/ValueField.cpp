@@ -551,22 +551,6 @@ char* TVxValueField::Write(char* out, std::uint64_t record, std::uint32_t& state
     }
 }
 
-char* TVxValueField::WriteCounted(char* out, std::uint64_t record, std::uint32_t& state,
-                                  TCounterText& counter) const {
-    char* const end = Write(out, record, state);
-    counter.Length = 0;
-    const auto length = static_cast<std::size_t>(end - out);
-    const auto value = static_cast<std::int64_t>(static_cast<std::uint64_t>(FLow) + record);
-    if (FType == ttCounter && value >= 0 && length <= sizeof counter.Text) {
-        // Read back from the text just written, once: the next records need none.
-        counter.Text = 0;
-        std::memcpy(&counter.Text, out, length);
-        counter.Length = static_cast<std::uint8_t>(length);
-        counter.Next = record + 1;
-    }
-    return end;
-}
-
 void TVxValueField::Append(std::string& text, std::uint64_t record, std::uint32_t& state) const {
     const std::size_t start = text.size();
     text.resize(start + FMaxWidth + WriteRoom);

@@ -12,7 +12,30 @@ TVxValueWriter::TVxValueWriter(const TVxValueField& field, std::uint64_t suffix,
         FKind = TKind::Slot;
     } else if (LayOutNumber(field)) {
         FKind = TKind::Number;
+    } else if (field.Type() == ttCounter) {
+        FKind = TKind::Counter;
     }
+}
+
+char* TVxValueWriter::CountAnew(char* out, std::uint64_t record, TCounter& counter) const {
+    std::uint32_t unused = 0;
+    char* const end = FField->Write(out, record, unused);
+    const auto length = static_cast<std::size_t>(end - out);
+    const auto value =
+        static_cast<std::int64_t>(static_cast<std::uint64_t>(FField->Low()) + record);
+    counter.Next = ~std::uint64_t{0};
+    if (value >= 0 && length >= 2 && length <= sizeof counter.Text) {
+        // Read back from the text just written, once: the next records up to the next
+        // hundred need none. Its last two digits are those of the value, padded or not.
+        counter.Text = 0;
+        std::memcpy(&counter.Text, out, length - 2);
+        counter.Shift = static_cast<unsigned>(8 * (length - 2));
+        counter.Length = static_cast<std::uint8_t>(length);
+        counter.Low = static_cast<std::uint8_t>(value % 100);
+        counter.Next = record + 1;
+    }
+    std::memcpy(end, &FSuffix, sizeof FSuffix);
+    return end + FSuffixLength;
 }
 
 bool TVxValueWriter::LayOutNumber(const TVxValueField& field) {

@@ -4,6 +4,7 @@
 #include "engine/RandomSource.h"
 #include "engine/ValueField.h"
 
+#include <array>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -21,11 +22,36 @@ public:
     /// suffix holds suffixLength (at most 8) bytes in memory order.
     TVxValueWriter(const TVxValueField& field, std::uint64_t suffix, std::uint8_t suffixLength);
 
+    /// A counter's text as the last record got it, to be counted on in the next: up to
+    /// eight bytes in memory order without their last two digits, which are Low, for the
+    /// record Next (none when Next is the largest record number).
+    struct TCounter {
+        std::uint64_t Text = 0;
+        std::uint64_t Next = ~std::uint64_t{0};
+        unsigned Shift = 0;
+        std::uint8_t Length = 0;
+        std::uint8_t Low = 0;
+    };
+
     /// Writes the value of record and the suffix at out, which has room for the field's
-    /// MaxWidth(), the suffix and TVxValueField::WriteRoom bytes; returns the end.
-    char* Write(char* out, std::uint64_t record, std::uint32_t& state,
-                TVxValueField::TCounterText& counter) const {
+    /// MaxWidth(), the suffix and TVxValueField::WriteRoom bytes; returns the end. A counter
+    /// takes its text from counter when that holds the record before, and leaves its own
+    /// there.
+    char* Write(char* out, std::uint64_t record, std::uint32_t& state, TCounter& counter) const {
         switch (FKind) {
+        case TKind::Counter:
+            if (counter.Next == record && counter.Low < 99) {
+                // Only the last two digits change, up to the next hundred.
+                ++counter.Next;
+                ++counter.Low;
+                const std::uint64_t text = counter.Text | std::uint64_t{DigitPairs[counter.Low]}
+                                                              << counter.Shift;
+                std::memcpy(out, &text, sizeof text);
+                out += counter.Length;
+                std::memcpy(out, &FSuffix, sizeof FSuffix);
+                return out + FSuffixLength;
+            }
+            return CountAnew(out, record, counter);
         case TKind::Slot: {
             const char* const slot =
                 FSlots.data() + static_cast<std::size_t>(DrawBelow(state, FBound)) * 16;
@@ -34,10 +60,14 @@ public:
         }
         case TKind::Number:
             return WriteSmallNumber(out, state);
-        default:
-            out = FField->Write(out, record, state, counter);
+        default: {
+            // The state stays in a register in the callers: only a copy goes out.
+            std::uint32_t s = state;
+            out = FField->Write(out, record, s);
+            state = s;
             std::memcpy(out, &FSuffix, sizeof FSuffix);
             return out + FSuffixLength;
+        }
         }
     }
 
@@ -55,7 +85,20 @@ public:
     }
 
 private:
-    enum class TKind : std::uint8_t { Field, Slot, Number };
+    enum class TKind : std::uint8_t { Field, Slot, Number, Counter };
+
+    /// "00" to "99" as the bytes of 16-bit numbers in memory order.
+    static constexpr auto DigitPairs = [] {
+        std::array<std::uint16_t, 100> pairs{};
+        for (unsigned i = 0; i < 100; ++i) {
+            pairs[i] = static_cast<std::uint16_t>((0x30 + i / 10) | (0x30 + i % 10) << 8);
+        }
+        return pairs;
+    }();
+
+    /// A counter's value written in full (it draws nothing), kept in counter when the next
+    /// ones can count on it.
+    char* CountAnew(char* out, std::uint64_t record, TCounter& counter) const;
 
     /// A range of non-negative values of at most eight bytes: the digits, the mark put in by
     /// masks and the leading zeros dropped by a shift, without a branch.
