@@ -3,7 +3,6 @@
 
 #include "engine/CommandLanguage.h"
 #include "engine/RandomSource.h"
-#include "engine/ValueWriter.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -138,6 +137,19 @@ unsigned DigitCount(std::uint64_t value) {
     // most, and only downwards.
     const auto estimate = static_cast<unsigned>(std::bit_width(value | 1) * 1233 >> 12);
     return estimate + (value >= Powers[estimate] ? 1 : 0);
+}
+
+/// The eight decimal digits of a number below 10^8, leading zeros included, as the bytes of
+/// a number in memory order: the four-digit halves, their two-digit halves and their digits
+/// are split side by side in the lanes of one register.
+std::uint64_t EightDigits(std::uint32_t value) {
+    const std::uint64_t high = value / 10000u;
+    std::uint64_t lanes = high | (value - high * 10000u) << 32;
+    std::uint64_t quotients = (lanes * 10486u >> 20) & 0x0000007F0000007Fu;
+    lanes = quotients | (lanes - quotients * 100u) << 16;
+    quotients = (lanes * 103u >> 10) & 0x000F000F000F000Fu;
+    lanes = quotients | (lanes - quotients * 10u) << 8;
+    return lanes | 0x3030303030303030u;
 }
 
 /// The next state of the generator, as DrawBelow takes it.
@@ -380,8 +392,7 @@ char* TVxValueField::WriteNumber(char* out, std::int64_t value, std::size_t widt
     // Below 10^8 the digits are made first and counted from their leading zeros, without a
     // branch on the count (which differs from value to value).
     const bool small = magnitude < 100000000u;
-    const std::uint64_t eight =
-        small ? TVxValueWriter::EightDigits(static_cast<std::uint32_t>(magnitude)) : 0;
+    const std::uint64_t eight = small ? EightDigits(static_cast<std::uint32_t>(magnitude)) : 0;
     const unsigned significant =
         small
             ? 8 - static_cast<unsigned>(
@@ -412,10 +423,10 @@ char* TVxValueField::WriteNumber(char* out, std::int64_t value, std::size_t widt
         // The digits as one string in a register, the mark put in by shifts, one store.
         __extension__ using Wide = unsigned __int128;
         const std::uint64_t high = magnitude / 100000000u;
-        const Wide all = static_cast<Wide>(TVxValueWriter::EightDigits(
-                             static_cast<std::uint32_t>(magnitude - high * 100000000u)))
+        const Wide all = static_cast<Wide>(
+                             EightDigits(static_cast<std::uint32_t>(magnitude - high * 100000000u)))
                              << 64 |
-                         TVxValueWriter::EightDigits(static_cast<std::uint32_t>(high));
+                         EightDigits(static_cast<std::uint32_t>(high));
         Wide text = all >> (8 * (16 - digits));
         if (FFraction > 0) {
             const unsigned at = 8 * (digits - FFraction);

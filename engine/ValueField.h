@@ -3,10 +3,8 @@
 
 #include "engine/FieldTypes.h"
 
-#include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 

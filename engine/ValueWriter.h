@@ -71,19 +71,6 @@ public:
         }
     }
 
-    /// The eight decimal digits of a number below 10^8, leading zeros included, as the bytes
-    /// of a number in memory order: the four-digit halves, their two-digit halves and their
-    /// digits are split side by side in the lanes of one register.
-    static std::uint64_t EightDigits(std::uint32_t value) {
-        const std::uint64_t high = value / 10000u;
-        std::uint64_t lanes = high | (value - high * 10000u) << 32;
-        std::uint64_t quotients = (lanes * 10486u >> 20) & 0x0000007F0000007Fu;
-        lanes = quotients | (lanes - quotients * 100u) << 16;
-        quotients = (lanes * 103u >> 10) & 0x000F000F000F000Fu;
-        lanes = quotients | (lanes - quotients * 10u) << 8;
-        return lanes | 0x3030303030303030u;
-    }
-
 private:
     enum class TKind : std::uint8_t { Field, Slot, Number, Counter };
 
