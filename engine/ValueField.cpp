@@ -478,7 +478,7 @@ char* TVxValueField::WriteText(char* out, std::size_t index) const {
         // One block holds the text and its length: nothing waits for an offset.
         const char* const slot = FSlots.data() + index * 16;
         std::memcpy(out, slot, 16);
-        const auto size = static_cast<std::size_t>(slot[15]);
+        const std::size_t size = static_cast<unsigned char>(slot[15]);
         return FWidth > size ? std::fill_n(out + size, FWidth - size, ' ') : out + size;
     }
     const std::size_t begin = FOffsets[index];
