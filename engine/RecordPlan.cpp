@@ -266,6 +266,9 @@ void TVxRecordPlan::BuildSteps() {
             }
         }
     }
+    FAllValues =
+        !FSteps.empty() && std::all_of(FSteps.begin(), FSteps.end(),
+                                       [](const TStep& step) { return step.Kind == TStep::Value; });
     for (std::vector<std::uint32_t>* column :
          {&FLanes.Mul, &FLanes.Add, &FLanes.Bound, &FLanes.Offset, &FLanes.First, &FLanes.Break,
           &FLanes.Jump}) {
@@ -282,19 +285,23 @@ void TVxRecordPlan::AddValueStep(std::size_t& i) {
     TStep step;
     step.Kind = TStep::Value;
     step.First = i;
-    step.Field = FOps[i].Field.get();
-    step.Draws = step.Field->Draws();
+    const TVxValueField& field = *FOps[i].Field;
+    step.Draws = field.Draws();
     const TVxJump jump = JumpOf(step.Draws);
     step.JumpMul = jump.Multiplier;
     step.JumpAdd = jump.Increment;
     ++i;
     // A separator or line end after the value is written with it, saving a step.
+    std::uint64_t suffix = 0;
+    std::uint8_t suffixLength = 0;
     if (i < FOps.size() && FOps[i].Kind == TOp::Fixed && FOps[i].Count == 1 &&
-        FOps[i].Text.size() <= sizeof step.Suffix) {
-        std::memcpy(&step.Suffix, FOps[i].Text.data(), FOps[i].Text.size());
-        step.SuffixLength = static_cast<std::uint8_t>(FOps[i].Text.size());
+        FOps[i].Text.size() <= sizeof suffix) {
+        std::memcpy(&suffix, FOps[i].Text.data(), FOps[i].Text.size());
+        suffixLength = static_cast<std::uint8_t>(FOps[i].Text.size());
         ++i;
     }
+    step.Writer = FValueWriters.size();
+    FValueWriters.emplace_back(field, suffix, suffixLength);
     FSteps.push_back(step);
 }
 
@@ -516,6 +523,8 @@ TVxRecordPlan::TWritten TVxRecordPlan::WriteRecords(char* out, std::uint64_t rec
         written.Records = records;
     } else if (FGrouped) {
         WriteGrouped(out, records, state, markEvery, marks, written);
+    } else if (FAllValues) {
+        WriteValues(out, records, state, markEvery, marks, firstRecord, written);
     } else {
         WriteEach(out, records, state, markEvery, marks, firstRecord, written);
     }
@@ -629,41 +638,48 @@ void TVxRecordPlan::WriteEach(char* out, std::uint64_t records, std::uint32_t& s
     char* p = out;
     std::uint32_t s = state;
     // A counter's text is carried from one record to the next.
-    std::vector<TVxValueField::TCounterText> counters(FSteps.size());
+    std::vector<TVxValueWriter::TCounter> counters(FValueWriters.size());
+    // Counted down rather than a division per record, which would cost more than a value.
+    std::uint64_t toMark = markEvery;
+    // The state and the count stay in registers: what leaves the loop gets copies.
+    std::uint64_t done = written.Records;
     try {
-        while (written.Records < records) {
+        while (done < records) {
             std::uint32_t t = s;
             char* q = p;
             for (const TStep& step : FSteps) {
+                std::uint32_t u = t;
                 switch (step.Kind) {
                 case TStep::Lanes:
                     q = WriteLanes(q, step, step.Count, step.Draws, t);
                     t = t * step.JumpMul + step.JumpAdd;
                     break;
                 case TStep::Date:
-                    q = WriteDate(FOps[step.First], q, t);
+                    q = WriteDate(FOps[step.First], q, u);
+                    t = u;
                     break;
                 case TStep::Large:
-                    q = WriteLarge(FOps[step.First], q, t);
+                    q = WriteLarge(FOps[step.First], q, u);
+                    t = u;
                     break;
                 case TStep::Value:
-                    q = step.Field->Write(q, firstRecord + written.Records, t,
-                                          counters[&step - FSteps.data()]);
-                    std::memcpy(q, &step.Suffix, sizeof step.Suffix);
-                    q += step.SuffixLength;
+                    q = FValueWriters[step.Writer].Write(q, firstRecord + done, t,
+                                                         counters[step.Writer]);
                     break;
                 }
             }
             p = q;
             s = t;
-            ++written.Records;
-            if (markEvery != 0 && written.Records % markEvery == 0) {
+            ++done;
+            if (--toMark == 0) {
                 marks.push_back(static_cast<std::size_t>(p - out));
+                toMark = markEvery;
             }
         }
     } catch (...) {
         written.Error = std::current_exception();
     }
+    written.Records = done;
     written.Bytes = static_cast<std::size_t>(p - out);
     state = s;
 }

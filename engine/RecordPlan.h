@@ -3,6 +3,7 @@
 
 #include "engine/Dates.h"
 #include "engine/RandomSource.h"
+#include "engine/ValueWriter.h"
 #include "engine/VectorLanes.h"
 
 #include <cstddef>
@@ -169,11 +170,9 @@ private:
         bool Uniform = false;
         std::size_t FirstDraw = 0;
         std::size_t FirstBlock = 0;
-        /// A value's field, and the short fixed text after it (a separator, a line end)
-        /// written with it: up to eight bytes, in memory order.
-        const TVxValueField* Field = nullptr;
-        std::uint64_t Suffix = 0;
-        std::uint8_t SuffixLength = 0;
+        /// A value's writer in FValueWriters, which writes the short fixed text after the
+        /// value (a separator, a line end) with it.
+        std::size_t Writer = 0;
     };
 
     /// Adds the ops of one field, as its type's row says; true for a date.
@@ -231,8 +230,11 @@ private:
     TVxLaneColumns FColumns;
     /// The steps of one record; for fixed-width records the steps of FGroup records at once.
     std::vector<TStep> FSteps;
+    std::vector<TVxValueWriter> FValueWriters;
     /// Whether FSteps is one stretch of lanes for FGroup fixed-width records.
     bool FGrouped = false;
+    /// Whether every step is a value: records are then written by WriteValues.
+    bool FAllValues = false;
     std::uint64_t FGroup = 1;
     /// In grouped records, the place of each date: its record in the group, its first lane,
     /// its op and the jump from the group's state to the date's first draw, in order.
@@ -268,6 +270,10 @@ private:
     void WriteEach(char* out, std::uint64_t records, std::uint32_t& state, std::uint64_t markEvery,
                    std::vector<std::size_t>& marks, std::uint64_t firstRecord,
                    TWritten& written) const;
+    /// WriteEach for records of values only, without dispatching on the steps.
+    void WriteValues(char* out, std::uint64_t records, std::uint32_t& state,
+                     std::uint64_t markEvery, std::vector<std::size_t>& marks,
+                     std::uint64_t firstRecord, TWritten& written) const;
     /// Writes the op of a date or value into the cursor's pending text.
     void DrawPending(const TOp& op, TCursor& cursor, std::uint32_t& state) const;
 };

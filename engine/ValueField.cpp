@@ -478,7 +478,7 @@ char* TVxValueField::WriteText(char* out, std::size_t index) const {
         // One block holds the text and its length: nothing waits for an offset.
         const char* const slot = FSlots.data() + index * 16;
         std::memcpy(out, slot, 16);
-        const auto size = static_cast<std::size_t>(slot[15]);
+        const std::size_t size = static_cast<unsigned char>(slot[15]);
         return FWidth > size ? std::fill_n(out + size, FWidth - size, ' ') : out + size;
     }
     const std::size_t begin = FOffsets[index];
@@ -494,6 +494,35 @@ char* TVxValueField::WriteText(char* out, std::size_t index) const {
         out = std::fill_n(out, FWidth - size, ' ');
     }
     return out;
+}
+
+bool TVxValueField::SlotsOfDraws(const std::string& suffix, std::string& slots,
+                                 std::uint32_t& bound) const {
+    const bool list = FType == ttList;
+    if ((FType != ttFileLine && !list) || FOffsets.empty() || (list && FItemOfDraw.empty())) {
+        return false;
+    }
+    bound = list ? FWeights.back() : static_cast<std::uint32_t>(FOffsets.size() - 1);
+    if (bound > MaxSlots) {
+        return false;
+    }
+    std::string text;
+    std::string table(std::size_t{bound} * 16, '\0');
+    for (std::uint32_t draw = 0; draw < bound; ++draw) {
+        const std::size_t index = list ? FItemOfDraw[draw] : draw;
+        text.assign(FTexts, FOffsets[index], FOffsets[index + 1] - FOffsets[index]);
+        if (FWidth > text.size()) {
+            text.append(FWidth - text.size(), ' ');
+        }
+        text += suffix;
+        if (text.size() > 15) {
+            return false;
+        }
+        std::memcpy(table.data() + std::size_t{draw} * 16, text.data(), text.size());
+        table[std::size_t{draw} * 16 + 15] = static_cast<char>(text.size());
+    }
+    slots = std::move(table);
+    return true;
 }
 
 std::size_t TVxValueField::ItemOfDraw(std::uint32_t draw) const {
@@ -531,22 +560,6 @@ char* TVxValueField::Write(char* out, std::uint64_t record, std::uint32_t& state
     default:
         return out;
     }
-}
-
-char* TVxValueField::WriteCounted(char* out, std::uint64_t record, std::uint32_t& state,
-                                  TCounterText& counter) const {
-    char* const end = Write(out, record, state);
-    counter.Length = 0;
-    const auto length = static_cast<std::size_t>(end - out);
-    const auto value = static_cast<std::int64_t>(static_cast<std::uint64_t>(FLow) + record);
-    if (FType == ttCounter && value >= 0 && length <= sizeof counter.Text) {
-        // Read back from the text just written, once: the next records need none.
-        counter.Text = 0;
-        std::memcpy(&counter.Text, out, length);
-        counter.Length = static_cast<std::uint8_t>(length);
-        counter.Next = record + 1;
-    }
-    return end;
 }
 
 void TVxValueField::Append(std::string& text, std::uint64_t record, std::uint32_t& state) const {

@@ -3,10 +3,8 @@
 
 #include "engine/FieldTypes.h"
 
-#include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -48,43 +46,18 @@ public:
     /// for MaxWidth() + WriteRoom bytes, drawing from state; returns the end. Texts end with
     /// 16 bytes of padding, for copies of whole blocks.
     char* Write(char* out, std::uint64_t record, std::uint32_t& state) const;
-    /// A counter's text as the last record got it, to be counted on in the next: the
-    /// digits of up to eight bytes in memory order, for the record Next.
-    struct TCounterText {
-        std::uint64_t Text = 0;
-        std::uint64_t Next = 0;
-        std::uint8_t Length = 0;
-    };
-    /// Write for records one after another: a counter takes its text from counter when
-    /// that holds the record before, and leaves its own there.
-    char* Write(char* out, std::uint64_t record, std::uint32_t& state,
-                TCounterText& counter) const {
-        if (FType != ttCounter) {
-            return Write(out, record, state);
-        }
-        if (counter.Length != 0 && counter.Next == record) {
-            // Counted on in the register that holds the text: the nines at its end become
-            // zeros and the digit before them goes up by one. Only a text of nines, which
-            // grows, is written anew.
-            const unsigned bits = 8 * counter.Length;
-            const std::uint64_t nines = (counter.Text ^ (0x3939393939393939u >> (64 - bits)))
-                                        << (64 - bits);
-            const auto trailing =
-                nines == 0 ? counter.Length : static_cast<unsigned>(std::countl_zero(nines) / 8);
-            if (trailing < counter.Length) {
-                const unsigned at = bits - 8 * trailing;
-                const std::uint64_t zeroed =
-                    trailing == 0 ? 0
-                                  : (~std::uint64_t{0} << at) & (~std::uint64_t{0} >> (64 - bits));
-                counter.Text = (counter.Text & ~zeroed) | (0x3030303030303030u & zeroed);
-                counter.Text += std::uint64_t{1} << (at - 8);
-                ++counter.Next;
-                std::memcpy(out, &counter.Text, sizeof counter.Text);
-                return out + counter.Length;
-            }
-        }
-        return WriteCounted(out, record, state, counter);
-    }
+    /// The field's type, its width (0: none) and, for a range, its lowest value in units of
+    /// its last fraction digit, its number of values, fraction digits and decimal mark.
+    TTextType Type() const { return FType; }
+    std::size_t Width() const { return FWidth; }
+    std::int64_t Low() const { return FLow; }
+    std::uint64_t Count() const { return FCount; }
+    unsigned Fraction() const { return FFraction; }
+    char Mark() const { return FMark; }
+    /// For a list or a file whose every text, padded to the width and followed by suffix,
+    /// takes at most 15 bytes: fills slots with one such text per draw below bound, in 16
+    /// bytes each with the length in the last. False (and nothing filled) otherwise.
+    bool SlotsOfDraws(const std::string& suffix, std::string& slots, std::uint32_t& bound) const;
     /// The same value appended to text.
     void Append(std::string& text, std::uint64_t record, std::uint32_t& state) const;
 
@@ -105,9 +78,6 @@ private:
     /// Writes a number padded with zeros after its sign to width (0: no padding).
     char* WriteNumber(char* out, std::int64_t value, std::size_t width) const;
     char* WriteText(char* out, std::size_t index) const;
-    /// Write, and for a counter of up to eight non-negative bytes its text kept in counter.
-    char* WriteCounted(char* out, std::uint64_t record, std::uint32_t& state,
-                       TCounterText& counter) const;
     /// The list item of a draw from 0 to the total weight - 1.
     std::size_t ItemOfDraw(std::uint32_t draw) const;
 

@@ -95,6 +95,15 @@ inline std::vector<TRecordDefinition> RecordDefinitions() {
         {"LongItems",
          "/V=0,abcdefghijklmnopqrstuvwxyz|b|abcdefghijklmnop /F=1,separator /V=20,x|y /E=W"},
         {"WordFile", "/W=0," + WordFilePath() + " /W=9," + WordFilePath() + " /N=2 /E=W"},
+        {"SmallRangesOfEveryShape",
+         "/M=0,0..99999999 /F=1,; /M=0,0,000001..9,999999 /F=1,#59 /M=5,0.0..99.9 /F=1,; "
+         "/M=8,0.00..99999.99 /F=1,; /M=3,5..20 /M=1,0..9 /F=1,; /M=0,9999990..9999999 /F=1,; "
+         "/M=0,0.0..999999.9 /F=1,; /M=0,0.0..1000000.0 /F=1,; /M=7,0.000..0.009 /E=W"},
+        {"ItemsFillingTheirSlots",
+         "/V=14,ab|cdefghijklmno /F=1,; /V=0,abcdefghijklmn|x /F=1,; /V=0,abcdefghijklmn|y "
+         "/E=W"},
+        {"WordFileBeforeSeparators",
+         "/W=12," + WordFilePath() + " /F=1,; /W=0," + WordFilePath() + " /E=W"},
         {"ValuesBetweenDates", "/I=15 /Y=1990,2000 /V=0,a|bb /Y=2001,2002 /E=U", "d/m/yy"},
         {"ValuesAndFixedWidthDates", "/Y=1990,2000 /I=0 /V=2,a|bb /E=U"},
     };
