@@ -65,6 +65,24 @@ constexpr std::uint32_t JumpAhead(std::uint32_t state, std::uint64_t steps) {
     return JumpOf(steps)(state);
 }
 
+/// The three states that follow a state, as a date draws them.
+struct TVxThreeStates {
+    std::uint32_t First;
+    std::uint32_t Second;
+    std::uint32_t Third;
+};
+
+/// The next three states, each computed straight from state (s(k) = M^k * s + (M^(k-1) + ...
+/// + 1) * c) so that none waits for another; state moves on past all three.
+constexpr TVxThreeStates TakeThreeStates(std::uint32_t& state) {
+    constexpr TVxJump jump1 = JumpOf(1);
+    constexpr TVxJump jump2 = JumpOf(2);
+    constexpr TVxJump jump3 = JumpOf(3);
+    const TVxThreeStates next{jump1(state), jump2(state), jump3(state)};
+    state = next.Third;
+    return next;
+}
+
 /// Writes count characters drawn from the bound characters at chars (bound at least 1), one
 /// draw each as DrawBelow on state, and returns the end. Four states are derived at a time
 /// from the same one, so that the multiplications do not wait for each other; the state is

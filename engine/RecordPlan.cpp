@@ -464,20 +464,12 @@ namespace {
 /// draws of a date, from state (advanced past them), without a branch.
 inline std::size_t TableEntryOf(const std::uint8_t* days, std::uint32_t bound,
                                 std::uint32_t& state) {
-    // The three states of a date, each straight from the first, so that none waits for
-    // another: s(k) = M^k * s + (M^(k-1) + ... + 1) * c.
-    constexpr TVxJump jump1 = JumpOf(1);
-    constexpr TVxJump jump2 = JumpOf(2);
-    constexpr TVxJump jump3 = JumpOf(3);
-    const std::uint32_t s1 = jump1(state);
-    const std::uint32_t s2 = jump2(state);
-    const std::uint32_t s3 = jump3(state);
-    state = s3;
+    const TVxThreeStates s = TakeThreeStates(state);
     const std::size_t month =
-        static_cast<std::size_t>(((static_cast<std::uint64_t>(s1) * bound) >> 32) * 12 +
-                                 ((static_cast<std::uint64_t>(s2) * 12) >> 32));
+        static_cast<std::size_t>(((static_cast<std::uint64_t>(s.First) * bound) >> 32) * 12 +
+                                 ((static_cast<std::uint64_t>(s.Second) * 12) >> 32));
     const std::size_t day =
-        static_cast<std::size_t>((static_cast<std::uint64_t>(s3) * days[month]) >> 32);
+        static_cast<std::size_t>((static_cast<std::uint64_t>(s.Third) * days[month]) >> 32);
     return month * 31 + day;
 }
 

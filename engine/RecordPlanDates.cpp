@@ -51,21 +51,14 @@ void TVxRecordPlan::BuildDateTable(TOp& op) {
 
 void TVxRecordPlan::DrawDate(const TOp& op, std::uint32_t& state, int& year, int& month,
                              int& day) const {
-    constexpr TVxJump jump1 = JumpOf(1);
-    constexpr TVxJump jump2 = JumpOf(2);
-    constexpr TVxJump jump3 = JumpOf(3);
-    // The three states come from the first one at once, so that they need not wait for
-    // each other.
-    const std::uint32_t s1 = jump1(state);
-    const std::uint32_t s2 = jump2(state);
-    const std::uint32_t s3 = jump3(state);
-    state = s3;
-    const std::int64_t drawn = op.Low + ((static_cast<std::uint64_t>(s1) * op.Bound) >> 32);
+    const TVxThreeStates s = TakeThreeStates(state);
+    const std::int64_t drawn =
+        op.Low + static_cast<std::int64_t>((static_cast<std::uint64_t>(s.First) * op.Bound) >> 32);
     // The calendar takes the year as an unsigned 16-bit number.
     year = static_cast<std::uint16_t>(drawn);
-    month = static_cast<int>((static_cast<std::uint64_t>(s2) * 12) >> 32) + 1;
+    month = static_cast<int>((static_cast<std::uint64_t>(s.Second) * 12) >> 32) + 1;
     const auto days = static_cast<std::uint32_t>(DaysInMonth(year, month));
-    day = static_cast<int>((static_cast<std::uint64_t>(s3) * days) >> 32) + 1;
+    day = static_cast<int>((static_cast<std::uint64_t>(s.Third) * days) >> 32) + 1;
     if (year < 1 || year > 9999) {
         CheckEncodeDate(year, month, day);
     }
