@@ -75,6 +75,8 @@ public:
         Memo()->ScrollToLine(Memo()->LineOfOffset(position));
     }
 
+    // Both bases have a text(): the widget's by role, the text interface's by range.
+    using QAccessibleWidget::text;
     QString text(int startOffset, int endOffset) const override {
         return Memo()->TextRange(startOffset, endOffset);
     }
