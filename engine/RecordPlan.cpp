@@ -73,6 +73,10 @@ bool TVxRecordPlan::VectorPathAvailable() {
     return HasAvx2;
 }
 
+bool TVxRecordPlan::UseVectorWriters() {
+    return HasAvx2 && !ForcedPortable.load(std::memory_order_relaxed);
+}
+
 TVxRecordPlan::TVxRecordPlan(const TVxRndParser& parser, bool toFile) {
     parser.Prepare(0);
     bool hasDates = false;
@@ -438,7 +442,7 @@ char* TVxRecordPlan::WriteLanes(char* out, const TStep& step, std::size_t count,
                                 std::uint64_t draws, std::uint32_t state) const {
     const std::size_t first = step.First;
 #ifdef TABBIT_HAVE_AVX2_PATH
-    if (HasAvx2 && !ForcedPortable.load(std::memory_order_relaxed)) {
+    if (UseVectorWriters()) {
         if (step.Shuffle) {
             return WriteShuffledVector(out, FColumns, step.FirstDraw, step.FirstBlock, count, draws,
                                        state, step.Uniform);
@@ -515,7 +519,7 @@ TVxRecordPlan::TWritten TVxRecordPlan::WriteRecords(char* out, std::uint64_t rec
         written.Records = records;
     } else if (FGrouped) {
         WriteGrouped(out, records, state, markEvery, marks, written);
-    } else if (FAllValues) {
+    } else if (WritesAhead(firstRecord, records)) {
         WriteValues(out, records, state, markEvery, marks, firstRecord, written);
     } else {
         WriteEach(out, records, state, markEvery, marks, firstRecord, written);

@@ -270,10 +270,16 @@ private:
     void WriteEach(char* out, std::uint64_t records, std::uint32_t& state, std::uint64_t markEvery,
                    std::vector<std::size_t>& marks, std::uint64_t firstRecord,
                    TWritten& written) const;
-    /// WriteEach for records of values only, without dispatching on the steps.
+    /// Whether records firstRecord to firstRecord + records - 1 are made only of values
+    /// that WriteValues writes.
+    bool WritesAhead(std::uint64_t firstRecord, std::uint64_t records) const;
+    /// WriteEach for records of values only, a batch of records at a time, with their numbers
+    /// and counters made ahead.
     void WriteValues(char* out, std::uint64_t records, std::uint32_t& state,
                      std::uint64_t markEvery, std::vector<std::size_t>& marks,
                      std::uint64_t firstRecord, TWritten& written) const;
+    /// Whether the vector writers run: the processor has them and they are not forced off.
+    static bool UseVectorWriters();
     /// Writes the op of a date or value into the cursor's pending text.
     void DrawPending(const TOp& op, TCursor& cursor, std::uint32_t& state) const;
 };

@@ -14,6 +14,9 @@ TVxValueWriter::TVxValueWriter(const TVxValueField& field, std::uint64_t suffix,
         FKind = TKind::Number;
     } else if (field.Type() == ttCounter) {
         FKind = TKind::Counter;
+        if (field.Width() <= 8) {
+            LayOutDigits(0, '.', field.Width());
+        }
     }
 }
 
@@ -46,23 +49,92 @@ bool TVxValueWriter::LayOutNumber(const TVxValueField& field) {
         field.Width() > 8 || static_cast<std::uint64_t>(field.Low()) + field.Count() > limit) {
         return false;
     }
-    FLow = static_cast<std::uint32_t>(field.Low());
-    FCount = field.Count();
+    FNumber.Low = static_cast<std::uint32_t>(field.Low());
+    FNumber.Count = field.Count();
+    LayOutDigits(fraction, field.Mark(), field.Width());
+    return true;
+}
+
+void TVxValueWriter::LayOutDigits(unsigned fraction, char mark, std::size_t width) {
     const unsigned whole = 8 - (fraction > 0 ? 1 : 0) - fraction;
     // Leading zeros go up to the last whole digit, and not into the width's padding.
     unsigned keep = whole - 1;
-    if (field.Width() > 0) {
-        keep = std::min(keep, 8 - static_cast<unsigned>(field.Width()));
+    if (width > 0) {
+        keep = std::min(keep, 8 - static_cast<unsigned>(width));
     }
-    FKeep = std::uint64_t{1} << (8 * keep);
+    FNumber.Keep = std::uint64_t{1} << (8 * keep);
     if (fraction > 0) {
-        FDrop = 8;
-        FZeros = 0x0030303030303030u;
-        FHead = (std::uint64_t{1} << (8 * whole)) - 1;
-        FMarkBits = std::uint64_t{static_cast<unsigned char>(field.Mark())} << (8 * whole);
-        FTailShift = 8;
+        FNumber.Drop = 8;
+        FNumber.Zeros = 0x0030303030303030u;
+        FNumber.Head = (std::uint64_t{1} << (8 * whole)) - 1;
+        FNumber.MarkBits = std::uint64_t{static_cast<unsigned char>(mark)} << (8 * whole);
+        FNumber.TailShift = 8;
     } else {
-        FZeros = 0x3030303030303030u;
+        FNumber.Zeros = 0x3030303030303030u;
     }
-    return true;
+}
+
+bool TVxValueWriter::WritesAhead(std::uint64_t first, std::uint64_t count) const {
+    if (FKind != TKind::Counter) {
+        return FKind == TKind::Slot || FKind == TKind::Number;
+    }
+    // The counter's values there, from Low() + first on, and those of the eight records
+    // after them that MakeAhead may make, are below 10^8, and the width holds them.
+    constexpr std::uint64_t limit = 100000000u - 8;
+    const std::int64_t low = FField->Low();
+    return low >= 0 && FField->Width() <= 8 && count <= limit && first <= limit - count &&
+           static_cast<std::uint64_t>(low) <= limit - count - first;
+}
+
+void TVxValueWriter::MakeAhead(std::uint64_t* texts, std::uint64_t* lengths, std::size_t count,
+                               std::uint64_t record, std::uint32_t state, TVxJump jump,
+                               bool vector) const {
+    if (FKind == TKind::Counter) {
+        MakeCounts(texts, lengths, count,
+                   static_cast<std::uint32_t>(static_cast<std::uint64_t>(FField->Low()) + record));
+        return;
+    }
+    if (FKind != TKind::Number) {
+        return;
+    }
+#ifdef TABBIT_HAVE_AVX2_PATH
+    if (vector) {
+        WriteNumbersVector(texts, lengths, count, FNumber, state, jump);
+        return;
+    }
+#else
+    static_cast<void>(vector);
+#endif
+    for (std::size_t i = 0; i < count; ++i) {
+        std::uint32_t s = state;
+        unsigned length = 0;
+        texts[i] = NumberText(DrawNumber(s), length);
+        lengths[i] = length;
+        state = jump(state);
+    }
+}
+
+void TVxValueWriter::MakeCounts(std::uint64_t* texts, std::uint64_t* lengths, std::size_t count,
+                                std::uint32_t value) const {
+    for (std::size_t i = 0; i < count;) {
+        unsigned length = 0;
+        const std::uint64_t text = NumberText(value, length);
+        unsigned low = value % 100;
+        texts[i] = text;
+        lengths[i] = length;
+        ++i;
+        if (length < 2) {
+            ++value;
+            continue;
+        }
+        // Up to the next hundred only the last two digits change.
+        const unsigned shift = 8 * (length - 2);
+        const std::uint64_t head = text & ~(std::uint64_t{0xFFFF} << shift);
+        const std::size_t end = std::min<std::size_t>(count, i + 99 - low);
+        value += static_cast<std::uint32_t>(end - i + 1);
+        for (; i < end; ++i) {
+            texts[i] = head | std::uint64_t{DigitPairs[++low]} << shift;
+            lengths[i] = length;
+        }
+    }
 }

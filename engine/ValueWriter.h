@@ -3,6 +3,7 @@
 
 #include "engine/RandomSource.h"
 #include "engine/ValueField.h"
+#include "engine/VectorLanes.h"
 
 #include <array>
 #include <bit>
@@ -15,8 +16,10 @@
 /// separator or a line end), for records written one after another. The common shapes are
 /// laid out once so that a value costs a few instructions: a list item or file line is one
 /// 16-byte copy of a slot that already holds the text, its padding and the suffix, and a
-/// small range is made of its digits in one register. Every other field goes through the
-/// field's own writer; the bytes and draws are the same either way.
+/// small range is made of its digits in one register. Records made only of such values are
+/// written a batch at a time, their numbers and counters made ahead, eight at a time with
+/// vector instructions. Every other field goes through the field's own writer; the bytes and
+/// draws are the same either way.
 class TVxValueWriter {
 public:
     /// suffix holds suffixLength (at most 8) bytes in memory order.
@@ -71,6 +74,36 @@ public:
         }
     }
 
+    /// Whether the field's values can be written by WriteAhead for the count records from
+    /// record first: a list or file in slots, a small range, or a counter whose values there
+    /// are whole numbers of at most eight digits.
+    bool WritesAhead(std::uint64_t first, std::uint64_t count) const;
+    /// For a range or counter that WritesAhead: makes the texts and lengths of the numbers
+    /// of count records from record (a multiple of eight of them) ahead; state is the state
+    /// before the field's draw in that record, and jump takes it to the next record's. With
+    /// vector, by the vector writer.
+    void MakeAhead(std::uint64_t* texts, std::uint64_t* lengths, std::size_t count,
+                   std::uint64_t record, std::uint32_t state, TVxJump jump, bool vector) const;
+    /// Writes a value and the suffix at out as Write does, for a field that WritesAhead: a
+    /// list item or line drawn from state, or text made ahead, at text and length.
+    char* WriteAhead(char* out, std::uint32_t& state, const std::uint64_t* text,
+                     const std::uint64_t* length) const {
+        if (FKind == TKind::Slot) {
+            const char* const slot =
+                FSlots.data() + static_cast<std::size_t>(DrawBelow(state, FBound)) * 16;
+            std::memcpy(out, slot, 16);
+            return out + static_cast<unsigned char>(slot[15]);
+        }
+        if (FKind == TKind::Number) {
+            // The draw that made the number is taken all the same.
+            state = state * RandomMultiplier + RandomIncrement;
+        }
+        std::memcpy(out, text, sizeof *text);
+        out += *length;
+        std::memcpy(out, &FSuffix, sizeof FSuffix);
+        return out + FSuffixLength;
+    }
+
 private:
     enum class TKind : std::uint8_t { Field, Slot, Number, Counter };
 
@@ -98,24 +131,41 @@ private:
     /// ones can count on it.
     char* CountAnew(char* out, std::uint64_t record, TCounter& counter) const;
 
-    /// A range of non-negative values of at most eight bytes: the digits, the mark put in by
-    /// masks and the leading zeros dropped by a shift, without a branch.
-    char* WriteSmallNumber(char* out, std::uint32_t& state) const {
-        state = state * RandomMultiplier + RandomIncrement;
-        const auto value =
-            FLow + static_cast<std::uint32_t>((static_cast<std::uint64_t>(state) * FCount) >> 32);
+    /// The text of a number from 0 to 10^8 - 1 laid out by FNumber, and the bytes in it: the
+    /// digits, the mark put in by masks and the leading zeros dropped by a shift, without a
+    /// branch.
+    std::uint64_t NumberText(std::uint32_t value, unsigned& length) const {
         const std::uint32_t high = value / 10000u;
         const std::uint64_t digits =
-            (FourDigits[high] | std::uint64_t{FourDigits[value - high * 10000u]} << 32) >> FDrop;
-        const auto skip = static_cast<unsigned>(std::countr_zero((digits ^ FZeros) | FKeep)) & ~7u;
-        const std::uint64_t text =
-            ((digits & FHead) | FMarkBits | (digits & ~FHead) << FTailShift) >> skip;
+            (FourDigits[high] | std::uint64_t{FourDigits[value - high * 10000u]} << 32) >>
+            FNumber.Drop;
+        const auto skip =
+            static_cast<unsigned>(std::countr_zero((digits ^ FNumber.Zeros) | FNumber.Keep)) & ~7u;
+        length = 8 - skip / 8;
+        return ((digits & FNumber.Head) | FNumber.MarkBits |
+                (digits & ~FNumber.Head) << FNumber.TailShift) >>
+               skip;
+    }
+    /// A number of a small range, drawn from state.
+    std::uint32_t DrawNumber(std::uint32_t& state) const {
+        state = state * RandomMultiplier + RandomIncrement;
+        return FNumber.Low + static_cast<std::uint32_t>(
+                                 (static_cast<std::uint64_t>(state) * FNumber.Count) >> 32);
+    }
+    char* WriteSmallNumber(char* out, std::uint32_t& state) const {
+        unsigned length = 0;
+        const std::uint64_t text = NumberText(DrawNumber(state), length);
         std::memcpy(out, &text, sizeof text);
-        out += 8 - skip / 8;
+        out += length;
         std::memcpy(out, &FSuffix, sizeof FSuffix);
         return out + FSuffixLength;
     }
     bool LayOutNumber(const TVxValueField& field);
+    /// MakeAhead for a counter: the texts of count values from value on.
+    void MakeCounts(std::uint64_t* texts, std::uint64_t* lengths, std::size_t count,
+                    std::uint32_t value) const;
+    /// Lays out FNumber's digits for fraction digits after mark and a width (0: none).
+    void LayOutDigits(unsigned fraction, char mark, std::size_t width);
 
     TKind FKind = TKind::Field;
     const TVxValueField* FField;
@@ -125,16 +175,6 @@ private:
     /// one slot per draw below FBound.
     std::string FSlots;
     std::uint32_t FBound = 0;
-    /// Number: the lowest value and the number of values; the digits' bits dropped in front
-    /// (a byte when a mark makes eight digits nine bytes); the bytes of zeros; the bit that
-    /// stops the leading zeros before the last one that stays; the bits before the mark, the
-    /// mark in its place and the shift of the bits after it (0 and 0 without a mark).
-    std::uint32_t FLow = 0;
-    std::uint64_t FCount = 0;
-    unsigned FDrop = 0;
-    std::uint64_t FZeros = 0;
-    std::uint64_t FKeep = 0;
-    std::uint64_t FHead = ~std::uint64_t{0};
-    std::uint64_t FMarkBits = 0;
-    unsigned FTailShift = 0;
+    /// Number, and a counter of at most eight digits: how its numbers are written.
+    TVxNumberLayout FNumber;
 };

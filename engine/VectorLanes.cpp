@@ -160,6 +160,90 @@ __attribute__((target("avx2"))) char* WriteShuffledAvx2(char* out, const TVxLane
     return out + count;
 }
 
+/// The texts and lengths of four numbers below 10^8 in 64-bit lanes, as
+/// TVxValueWriter::NumberText makes them one by one: the eight digits worked out in the
+/// lanes' bytes (the two halves of four digits, then pairs, then single digits), the
+/// leading zeros counted from the bytes that are zero after taking off the digit zero.
+__attribute__((target("avx2"))) void NumberTextsAvx2(__m256i values, const TVxNumberLayout& layout,
+                                                     std::uint64_t* texts, std::uint64_t* lengths) {
+    const __m256i high =
+        _mm256_srli_epi64(_mm256_mul_epu32(values, _mm256_set1_epi64x(0xD1B71759)), 45);
+    const __m256i low = _mm256_sub_epi64(values, _mm256_mul_epu32(high, _mm256_set1_epi64x(10000)));
+    __m256i x = _mm256_or_si256(high, _mm256_slli_epi64(low, 32));
+    const __m256i hundreds =
+        _mm256_and_si256(_mm256_srli_epi32(_mm256_mullo_epi32(x, _mm256_set1_epi32(10486)), 20),
+                         _mm256_set1_epi32(0x7F));
+    x = _mm256_or_si256(
+        _mm256_slli_epi32(_mm256_sub_epi32(x, _mm256_mullo_epi32(hundreds, _mm256_set1_epi32(100))),
+                          16),
+        hundreds);
+    const __m256i tens =
+        _mm256_and_si256(_mm256_srli_epi16(_mm256_mullo_epi16(x, _mm256_set1_epi16(103)), 10),
+                         _mm256_set1_epi16(0xF));
+    x = _mm256_or_si256(
+        _mm256_slli_epi16(_mm256_sub_epi16(x, _mm256_mullo_epi16(tens, _mm256_set1_epi16(10))), 8),
+        tens);
+    const __m256i digits = _mm256_srl_epi64(_mm256_or_si256(x, _mm256_set1_epi8('0')),
+                                            _mm_cvtsi32_si128(static_cast<int>(layout.Drop)));
+    // The zero bytes of the digits without their zeros; those before the first other byte
+    // are the leading zeros, which the bit of Keep stops.
+    const __m256i kept = _mm256_or_si256(
+        _mm256_xor_si256(digits, _mm256_set1_epi64x(static_cast<long long>(layout.Zeros))),
+        _mm256_set1_epi64x(static_cast<long long>(layout.Keep)));
+    const __m256i zeroBytes = _mm256_cmpeq_epi8(kept, _mm256_setzero_si256());
+    const __m256i one = _mm256_set1_epi64x(1);
+    const __m256i leading =
+        _mm256_sub_epi64(_mm256_andnot_si256(zeroBytes, _mm256_add_epi64(zeroBytes, one)), one);
+    const __m256i skip =
+        _mm256_sad_epu8(_mm256_and_si256(leading, _mm256_set1_epi8(1)), _mm256_setzero_si256());
+    const __m256i head = _mm256_set1_epi64x(static_cast<long long>(layout.Head));
+    const __m256i marked = _mm256_or_si256(
+        _mm256_or_si256(_mm256_and_si256(digits, head),
+                        _mm256_set1_epi64x(static_cast<long long>(layout.MarkBits))),
+        _mm256_sll_epi64(_mm256_andnot_si256(head, digits),
+                         _mm_cvtsi32_si128(static_cast<int>(layout.TailShift))));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(texts),
+                        _mm256_srlv_epi64(marked, _mm256_slli_epi64(skip, 3)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(lengths),
+                        _mm256_sub_epi64(_mm256_set1_epi64x(8), skip));
+}
+
+/// Eight numbers at a time: the draws of eight records come from one state, which then
+/// moves on by eight records.
+__attribute__((target("avx2"))) void WriteNumbersAvx2(std::uint64_t* texts, std::uint64_t* lengths,
+                                                      std::size_t count,
+                                                      const TVxNumberLayout& layout,
+                                                      std::uint32_t state, TVxJump jump) {
+    alignas(32) std::uint32_t mul[8];
+    alignas(32) std::uint32_t add[8];
+    TVxJump ahead;
+    for (int k = 0; k < 8; ++k) {
+        // Record k's draw: k records on, then one step.
+        mul[k] = ahead.Multiplier * RandomMultiplier;
+        add[k] = ahead.Increment * RandomMultiplier + RandomIncrement;
+        ahead = {jump.Multiplier * ahead.Multiplier,
+                 jump.Multiplier * ahead.Increment + jump.Increment};
+    }
+    const __m256i laneMul = _mm256_load_si256(reinterpret_cast<const __m256i*>(mul));
+    const __m256i laneAdd = _mm256_load_si256(reinterpret_cast<const __m256i*>(add));
+    const __m256i eightMul = _mm256_set1_epi32(static_cast<int>(ahead.Multiplier));
+    const __m256i eightAdd = _mm256_set1_epi32(static_cast<int>(ahead.Increment));
+    const __m256i bound = _mm256_set1_epi32(static_cast<int>(layout.Count));
+    const __m256i lowest = _mm256_set1_epi32(static_cast<int>(layout.Low));
+    // A copy that the stores of the texts cannot change, so its lanes stay in registers.
+    const TVxNumberLayout digits = layout;
+    __m256i s = _mm256_set1_epi32(static_cast<int>(state));
+    for (std::size_t i = 0; i < count; i += 8) {
+        const __m256i draws = _mm256_add_epi32(_mm256_mullo_epi32(laneMul, s), laneAdd);
+        const __m256i values = _mm256_add_epi32(DrawsOf(draws, bound, bound), lowest);
+        NumberTextsAvx2(_mm256_cvtepu32_epi64(_mm256_castsi256_si128(values)), digits, texts + i,
+                        lengths + i);
+        NumberTextsAvx2(_mm256_cvtepu32_epi64(_mm256_extracti128_si256(values, 1)), digits,
+                        texts + i + 4, lengths + i + 4);
+        s = _mm256_add_epi32(_mm256_mullo_epi32(s, eightMul), eightAdd);
+    }
+}
+
 } // namespace
 
 bool VectorLanesAvailable() {
@@ -179,6 +263,11 @@ char* WriteShuffledVector(char* out, const TVxLaneColumns& columns, std::size_t 
     return uniform
                ? WriteShuffledAvx2<true>(out, columns, firstDraw, firstBlock, count, draws, state)
                : WriteShuffledAvx2<false>(out, columns, firstDraw, firstBlock, count, draws, state);
+}
+
+void WriteNumbersVector(std::uint64_t* texts, std::uint64_t* lengths, std::size_t count,
+                        const TVxNumberLayout& layout, std::uint32_t state, TVxJump jump) {
+    WriteNumbersAvx2(texts, lengths, count, layout, state, jump);
 }
 
 #else

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "engine/RandomSource.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -37,6 +39,22 @@ struct TVxLaneColumns {
     const std::uint8_t* Fixed = nullptr;
 };
 
+/// How the numbers of a range of non-negative values of at most eight bytes are made from
+/// draws: the lowest value and the number of values; the digits' bits dropped in front (a
+/// byte when a mark makes eight digits nine bytes); the bytes of zeros; the bit that stops
+/// the leading zeros before the last one that stays; the bits before the mark, the mark in
+/// its place and the shift of the bits after it (0 and 0 without a mark).
+struct TVxNumberLayout {
+    std::uint32_t Low = 0;
+    std::uint64_t Count = 0;
+    unsigned Drop = 0;
+    std::uint64_t Zeros = 0;
+    std::uint64_t Keep = 0;
+    std::uint64_t Head = ~std::uint64_t{0};
+    std::uint64_t MarkBits = 0;
+    unsigned TailShift = 0;
+};
+
 /// Whether this processor runs the vector writers.
 bool VectorLanesAvailable();
 
@@ -52,4 +70,10 @@ char* WriteLanesVector(char* out, const TVxLaneColumns& columns, std::size_t fir
 char* WriteShuffledVector(char* out, const TVxLaneColumns& columns, std::size_t firstDraw,
                           std::size_t firstBlock, std::size_t count, std::uint64_t draws,
                           std::uint32_t state, bool uniform);
+/// The numbers of one field in count successive records, eight at a time: state is the state
+/// before the field's draw in the first record and jump takes it to the next record's. Each
+/// text is its bytes in memory order, its length the bytes that count. Writes a multiple of
+/// eight, up to 7 past count.
+void WriteNumbersVector(std::uint64_t* texts, std::uint64_t* lengths, std::size_t count,
+                        const TVxNumberLayout& layout, std::uint32_t state, TVxJump jump);
 #endif

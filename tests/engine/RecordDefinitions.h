@@ -87,6 +87,7 @@ inline std::vector<TRecordDefinition> RecordDefinitions() {
         {"LineEndOnly", "/B=0 /E=W"},
         {"Counters", "/I=0 /F=1,#59 /I=0,-3 /I=16,-9 /E=U"},
         {"CounterCarries", "/I=8,9999990 /I=3,95 /I=0,999 /I=3,-50 /E=U"},
+        {"CountersMadeAhead", "/I=8,9999899 /F=1,; /I=0,95 /F=1,; /I=3,7 /F=1,; /I=0,0 /E=U"},
         {"Ranges", "/M=0,0.00..999.99 /F=1,; /M=8,-5,5..5,5 /M=0,-100..-90 /M=0,7..7 /E=W"},
         {"WidestRange", "/M=0,-999999999999999999..999999999999999999 /N=1 /E=U"},
         {"RangeOfTwoTo32Values", "/M=0,0..4294967295 /M=0,0..4294967296 /E=U"},

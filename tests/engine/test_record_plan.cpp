@@ -22,12 +22,12 @@ struct TPlanRecords {
 };
 
 TPlanRecords WriteRecords(const TVxRecordPlan& plan, std::uint32_t seed, std::uint64_t count,
-                          std::uint64_t markEvery = 0) {
+                          std::uint64_t markEvery = 0, std::uint64_t firstRecord = 0) {
     TPlanRecords result;
     std::vector<char> buffer(count * plan.MaxRecordBytes() + TVxRecordPlan::WriteSlack);
     std::uint32_t state = seed;
     const TVxRecordPlan::TWritten written =
-        plan.WriteRecords(buffer.data(), count, state, markEvery, result.Marks);
+        plan.WriteRecords(buffer.data(), count, state, markEvery, result.Marks, firstRecord);
     result.Bytes.assign(buffer.data(), written.Bytes);
     result.Count = written.Records;
     result.SeedAfter = state;
@@ -167,6 +167,44 @@ INSTANTIATE_TEST_SUITE_P(Definitions, RecordPlanTest, testing::ValuesIn(RecordDe
                          [](const testing::TestParamInfo<TRecordDefinition>& info) {
                              return std::string(info.param.Name);
                          });
+
+TEST(RecordPlanValuesTest, WritesFromAnyRecordOfTheRun) {
+    // Values made ahead a batch at a time: stretches that start and end inside batches,
+    // late in a run, and counters next to the largest value they are made ahead for.
+    struct TCase {
+        const char* Definition;
+        std::uint64_t First;
+        std::uint64_t Count;
+    };
+    const std::string words = "/W=0," + WordFilePath();
+    const std::string values = "/I=8 /F=1,; /M=0,0.00..9999.99 /F=1,; /V=0,a*3|bb|ccc " + words;
+    const std::vector<TCase> cases = {
+        {values.c_str(), 1, 1},
+        {values.c_str(), 127, 9},
+        {values.c_str(), 12345, 300},
+        {"/I=0 /F=1,; /M=0,0,0..99,9 /E=U", 99999591, 300},
+        {"/I=0 /F=1,; /M=0,0,0..99,9 /E=U", 99999696, 300},
+        {"/I=0 /F=1,; /M=0,0,0..99,9 /E=U", 99999900, 300},
+        {"/I=0,99999990 /V=0,x /E=U", 0, 20},
+        {"/I=5,0 /E=N", 99990, 9},
+    };
+    for (const TCase& c : cases) {
+        TVxRndParser parser;
+        parser.Parse(c.Definition);
+        const TRecords expected = GetRecords(parser, true, TestSeed, 0, c.Count, c.First);
+        for (const bool portable : {true, false}) {
+            TVxRecordPlan::ForcePortable(portable);
+            const TVxRecordPlan plan(parser, true);
+            const TPlanRecords actual = WriteRecords(plan, TestSeed, c.Count, 0, c.First);
+            TVxRecordPlan::ForcePortable(false);
+            SCOPED_TRACE(testing::Message()
+                         << c.Definition << " from " << c.First << ", portable " << portable);
+            EXPECT_EQ(actual.Count, expected.Count);
+            EXPECT_EQ(actual.SeedAfter, expected.SeedAfter);
+            EXPECT_TRUE(actual.Bytes == expected.Bytes);
+        }
+    }
+}
 
 TEST(RecordPlanFormatTest, DateFormatIsReadWhenThePlanIsBuilt) {
     const TDateFormatGuard guard;
