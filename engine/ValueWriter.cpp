@@ -119,7 +119,7 @@ void TVxValueWriter::MakeCounts(std::uint64_t* texts, std::uint64_t* lengths, st
     for (std::size_t i = 0; i < count;) {
         unsigned length = 0;
         const std::uint64_t text = NumberText(value, length);
-        unsigned low = value % 100;
+        const unsigned low = value % 100;
         texts[i] = text;
         lengths[i] = length;
         ++i;
@@ -128,13 +128,14 @@ void TVxValueWriter::MakeCounts(std::uint64_t* texts, std::uint64_t* lengths, st
             continue;
         }
         // Up to the next hundred only the last two digits change.
-        const unsigned shift = 8 * (length - 2);
-        const std::uint64_t head = text & ~(std::uint64_t{0xFFFF} << shift);
-        const std::size_t end = std::min<std::size_t>(count, i + 99 - low);
-        value += static_cast<std::uint32_t>(end - i + 1);
-        for (; i < end; ++i) {
-            texts[i] = head | std::uint64_t{DigitPairs[++low]} << shift;
-            lengths[i] = length;
+        const std::uint64_t* const pairs = PlacedPairs[length - 2].data() + low + 1;
+        const std::uint64_t head = text & ~(std::uint64_t{0xFFFF} << (8 * (length - 2)));
+        const std::size_t n = std::min<std::size_t>(count - i, 99 - low);
+        for (std::size_t k = 0; k < n; ++k) {
+            texts[i + k] = head | pairs[k];
+            lengths[i + k] = length;
         }
+        i += n;
+        value += static_cast<std::uint32_t>(n + 1);
     }
 }

@@ -116,6 +116,18 @@ private:
         return pairs;
     }();
 
+    /// DigitPairs moved to each place of the last two digits of a text of two to eight bytes
+    /// (row length - 2), so that a hundred counted values are copies the compiler can widen.
+    static constexpr auto PlacedPairs = [] {
+        std::array<std::array<std::uint64_t, 100>, 7> placed{};
+        for (unsigned row = 0; row < 7; ++row) {
+            for (unsigned i = 0; i < 100; ++i) {
+                placed[row][i] = std::uint64_t{DigitPairs[i]} << (8 * row);
+            }
+        }
+        return placed;
+    }();
+
     /// "0000" to "9999" as the bytes of 32-bit numbers in memory order: two look-ups make the
     /// eight digits of a number below 10^8 in fewer steps than working them out.
     static constexpr auto FourDigits = [] {
