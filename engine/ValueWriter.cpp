@@ -8,6 +8,8 @@ TVxValueWriter::TVxValueWriter(const TVxValueField& field, std::uint64_t suffix,
     : FField(&field), FSuffix(suffix), FSuffixLength(suffixLength) {
     std::string suffixText(suffixLength, '\0');
     std::memcpy(suffixText.data(), &suffix, suffixLength);
+    FNumber.Suffix = suffix;
+    FNumber.SuffixLength = suffixLength;
     if (field.SlotsOfDraws(suffixText, FSlots, FBound)) {
         FKind = TKind::Slot;
     } else if (LayOutNumber(field)) {
@@ -75,8 +77,15 @@ void TVxValueWriter::LayOutDigits(unsigned fraction, char mark, std::size_t widt
 }
 
 bool TVxValueWriter::WritesAhead(std::uint64_t first, std::uint64_t count) const {
-    if (FKind != TKind::Counter) {
-        return FKind == TKind::Slot || FKind == TKind::Number;
+    if (FKind == TKind::Slot) {
+        return true;
+    }
+    // Eight bytes of number, the suffix and the length fit an entry.
+    if ((FKind != TKind::Number && FKind != TKind::Counter) || 8u + FSuffixLength >= EntryBytes) {
+        return false;
+    }
+    if (FKind == TKind::Number) {
+        return true;
     }
     // The counter's values there, from Low() + first on, and those of the eight records
     // after them that MakeAhead may make, are below 10^8, and the width holds them.
@@ -86,54 +95,64 @@ bool TVxValueWriter::WritesAhead(std::uint64_t first, std::uint64_t count) const
            static_cast<std::uint64_t>(low) <= limit - count - first;
 }
 
-void TVxValueWriter::MakeAhead(std::uint64_t* texts, std::uint64_t* lengths, std::size_t count,
-                               std::uint64_t record, std::uint32_t state, TVxJump jump,
-                               bool vector) const {
+void TVxValueWriter::MakeAhead(char* entries, std::size_t count, std::uint64_t record,
+                               std::uint32_t state, TVxJump jump, bool vector) const {
     if (FKind == TKind::Counter) {
-        MakeCounts(texts, lengths, count,
+        MakeCounts(entries, count,
                    static_cast<std::uint32_t>(static_cast<std::uint64_t>(FField->Low()) + record));
         return;
     }
-    if (FKind != TKind::Number) {
-        return;
-    }
+    const bool slot = FKind == TKind::Slot;
 #ifdef TABBIT_HAVE_AVX2_PATH
     if (vector) {
-        WriteNumbersVector(texts, lengths, count, FNumber, state, jump);
+        if (slot) {
+            WriteSlotsVector(entries, count, FSlots.data(), FBound, state, jump);
+        } else {
+            WriteNumbersVector(entries, count, FNumber, state, jump);
+        }
         return;
     }
 #else
     static_cast<void>(vector);
 #endif
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < count; ++i, entries += EntryBytes) {
         std::uint32_t s = state;
-        unsigned length = 0;
-        texts[i] = NumberText(DrawNumber(s), length);
-        lengths[i] = length;
+        if (slot) {
+            std::memcpy(entries, FSlots.data() + std::size_t{DrawBelow(s, FBound)} * EntryBytes,
+                        EntryBytes);
+        } else {
+            unsigned length = 0;
+            const std::uint64_t text = NumberText(DrawNumber(s), length);
+            PutEntry(entries, text, length);
+        }
         state = jump(state);
     }
 }
 
-void TVxValueWriter::MakeCounts(std::uint64_t* texts, std::uint64_t* lengths, std::size_t count,
-                                std::uint32_t value) const {
+void TVxValueWriter::MakeCounts(char* entries, std::size_t count, std::uint32_t value) const {
     for (std::size_t i = 0; i < count;) {
         unsigned length = 0;
         const std::uint64_t text = NumberText(value, length);
         const unsigned low = value % 100;
-        texts[i] = text;
-        lengths[i] = length;
+        PutEntry(entries + i * EntryBytes, text, length);
         ++i;
         if (length < 2) {
             ++value;
             continue;
         }
-        // Up to the next hundred only the last two digits change.
+        // Up to the next hundred only the last two digits change: the entries are the one
+        // just made with the pair of digits put in.
+        std::uint64_t head = 0;
+        std::uint64_t second = 0;
+        std::memcpy(&head, entries + (i - 1) * EntryBytes, sizeof head);
+        std::memcpy(&second, entries + (i - 1) * EntryBytes + 8, sizeof second);
+        head &= ~(std::uint64_t{0xFFFF} << (8 * (length - 2)));
         const std::uint64_t* const pairs = PlacedPairs[length - 2].data() + low + 1;
-        const std::uint64_t head = text & ~(std::uint64_t{0xFFFF} << (8 * (length - 2)));
         const std::size_t n = std::min<std::size_t>(count - i, 99 - low);
         for (std::size_t k = 0; k < n; ++k) {
-            texts[i + k] = head | pairs[k];
-            lengths[i + k] = length;
+            const std::uint64_t first = head | pairs[k];
+            std::memcpy(entries + (i + k) * EntryBytes, &first, sizeof first);
+            std::memcpy(entries + (i + k) * EntryBytes + 8, &second, sizeof second);
         }
         i += n;
         value += static_cast<std::uint32_t>(n + 1);

@@ -74,35 +74,19 @@ public:
         }
     }
 
-    /// Whether the field's values can be written by WriteAhead for the count records from
-    /// record first: a list or file in slots, a small range, or a counter whose values there
-    /// are whole numbers of at most eight digits.
+    /// The bytes of an entry that MakeAhead makes: a value and the suffix after it, with
+    /// their length in the last byte.
+    static constexpr std::size_t EntryBytes = 16;
+    /// Whether MakeAhead can make the field's values in the count records from record
+    /// first: a list or file in slots, a small range, or a counter whose values there are
+    /// whole numbers of at most eight digits; each with a suffix that fits the entry.
     bool WritesAhead(std::uint64_t first, std::uint64_t count) const;
-    /// For a range or counter that WritesAhead: makes the texts and lengths of the numbers
-    /// of count records from record (a multiple of eight of them) ahead; state is the state
-    /// before the field's draw in that record, and jump takes it to the next record's. With
-    /// vector, by the vector writer.
-    void MakeAhead(std::uint64_t* texts, std::uint64_t* lengths, std::size_t count,
-                   std::uint64_t record, std::uint32_t state, TVxJump jump, bool vector) const;
-    /// Writes a value and the suffix at out as Write does, for a field that WritesAhead: a
-    /// list item or line drawn from state, or text made ahead, at text and length.
-    char* WriteAhead(char* out, std::uint32_t& state, const std::uint64_t* text,
-                     const std::uint64_t* length) const {
-        if (FKind == TKind::Slot) {
-            const char* const slot =
-                FSlots.data() + static_cast<std::size_t>(DrawBelow(state, FBound)) * 16;
-            std::memcpy(out, slot, 16);
-            return out + static_cast<unsigned char>(slot[15]);
-        }
-        if (FKind == TKind::Number) {
-            // The draw that made the number is taken all the same.
-            state = state * RandomMultiplier + RandomIncrement;
-        }
-        std::memcpy(out, text, sizeof *text);
-        out += *length;
-        std::memcpy(out, &FSuffix, sizeof FSuffix);
-        return out + FSuffixLength;
-    }
+    /// Makes the entries of the field's values in count records from record (a multiple of
+    /// eight of them, one entry each): state is the state before the field's draw in that
+    /// record, and jump takes it to the next record's. With vector, by the vector writers.
+    /// The same bytes and draws as Write.
+    void MakeAhead(char* entries, std::size_t count, std::uint64_t record, std::uint32_t state,
+                   TVxJump jump, bool vector) const;
 
 private:
     enum class TKind : std::uint8_t { Field, Slot, Number, Counter };
@@ -173,9 +157,16 @@ private:
         return out + FSuffixLength;
     }
     bool LayOutNumber(const TVxValueField& field);
-    /// MakeAhead for a counter: the texts of count values from value on.
-    void MakeCounts(std::uint64_t* texts, std::uint64_t* lengths, std::size_t count,
-                    std::uint32_t value) const;
+    /// MakeAhead for a counter: the entries of count values from value on.
+    void MakeCounts(char* entries, std::size_t count, std::uint32_t value) const;
+    /// Puts a text of length bytes and the suffix into an entry.
+    void PutEntry(char* entry, std::uint64_t text, unsigned length) const {
+        const std::uint64_t first = text | (length < 8 ? FSuffix << (8 * length) : 0);
+        const std::uint64_t second =
+            FSuffix >> (64 - 8 * length) | std::uint64_t{length + FSuffixLength} << 56;
+        std::memcpy(entry, &first, sizeof first);
+        std::memcpy(entry + 8, &second, sizeof second);
+    }
     /// Lays out FNumber's digits for fraction digits after mark and a width (0: none).
     void LayOutDigits(unsigned fraction, char mark, std::size_t width);
 

@@ -160,12 +160,13 @@ __attribute__((target("avx2"))) char* WriteShuffledAvx2(char* out, const TVxLane
     return out + count;
 }
 
-/// The texts and lengths of four numbers below 10^8 in 64-bit lanes, as
-/// TVxValueWriter::NumberText makes them one by one: the eight digits worked out in the
-/// lanes' bytes (the two halves of four digits, then pairs, then single digits), the
-/// leading zeros counted from the bytes that are zero after taking off the digit zero.
-__attribute__((target("avx2"))) void NumberTextsAvx2(__m256i values, const TVxNumberLayout& layout,
-                                                     std::uint64_t* texts, std::uint64_t* lengths) {
+/// The entries of four numbers below 10^8 in 64-bit lanes, as TVxValueWriter makes them one
+/// by one: the eight digits worked out in the lanes' bytes (the two halves of four digits,
+/// then pairs, then single digits), the leading zeros counted from the bytes that are zero
+/// after taking off the digit zero, then the suffix after the text and the length in the
+/// last byte.
+__attribute__((target("avx2"))) void
+NumberEntriesAvx2(__m256i values, const TVxNumberLayout& layout, char* entries) {
     const __m256i high =
         _mm256_srli_epi64(_mm256_mul_epu32(values, _mm256_set1_epi64x(0xD1B71759)), 45);
     const __m256i low = _mm256_sub_epi64(values, _mm256_mul_epu32(high, _mm256_set1_epi64x(10000)));
@@ -202,18 +203,35 @@ __attribute__((target("avx2"))) void NumberTextsAvx2(__m256i values, const TVxNu
                         _mm256_set1_epi64x(static_cast<long long>(layout.MarkBits))),
         _mm256_sll_epi64(_mm256_andnot_si256(head, digits),
                          _mm_cvtsi32_si128(static_cast<int>(layout.TailShift))));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(texts),
-                        _mm256_srlv_epi64(marked, _mm256_slli_epi64(skip, 3)));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(lengths),
-                        _mm256_sub_epi64(_mm256_set1_epi64x(8), skip));
+    const __m256i text = _mm256_srlv_epi64(marked, _mm256_slli_epi64(skip, 3));
+    // The suffix from the text's end on: into the first eight bytes what fits after the
+    // text, the rest into the second eight, which end in the length.
+    const __m256i bits = _mm256_slli_epi64(_mm256_sub_epi64(_mm256_set1_epi64x(8), skip), 3);
+    const __m256i suffix = _mm256_set1_epi64x(static_cast<long long>(layout.Suffix));
+    const __m256i first = _mm256_or_si256(text, _mm256_sllv_epi64(suffix, bits));
+    const __m256i second =
+        _mm256_or_si256(_mm256_srlv_epi64(suffix, _mm256_sub_epi64(_mm256_set1_epi64x(64), bits)),
+                        _mm256_slli_epi64(_mm256_add_epi64(_mm256_srli_epi64(bits, 3),
+                                                           _mm256_set1_epi64x(layout.SuffixLength)),
+                                          56));
+    const __m256i evenLanes = _mm256_unpacklo_epi64(first, second);
+    const __m256i oddLanes = _mm256_unpackhi_epi64(first, second);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(entries),
+                        _mm256_permute2x128_si256(evenLanes, oddLanes, 0x20));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(entries + 32),
+                        _mm256_permute2x128_si256(evenLanes, oddLanes, 0x31));
 }
 
-/// Eight numbers at a time: the draws of eight records come from one state, which then
-/// moves on by eight records.
-__attribute__((target("avx2"))) void WriteNumbersAvx2(std::uint64_t* texts, std::uint64_t* lengths,
-                                                      std::size_t count,
-                                                      const TVxNumberLayout& layout,
-                                                      std::uint32_t state, TVxJump jump) {
+/// The draws of one field in eight successive records at a time: the states of the first
+/// eight from one state, which then moves on by eight records.
+struct TRecordLanes {
+    __m256i LaneMul;
+    __m256i LaneAdd;
+    __m256i EightMul;
+    __m256i EightAdd;
+};
+
+__attribute__((target("avx2"))) TRecordLanes RecordLanes(TVxJump jump) {
     alignas(32) std::uint32_t mul[8];
     alignas(32) std::uint32_t add[8];
     TVxJump ahead;
@@ -224,23 +242,50 @@ __attribute__((target("avx2"))) void WriteNumbersAvx2(std::uint64_t* texts, std:
         ahead = {jump.Multiplier * ahead.Multiplier,
                  jump.Multiplier * ahead.Increment + jump.Increment};
     }
-    const __m256i laneMul = _mm256_load_si256(reinterpret_cast<const __m256i*>(mul));
-    const __m256i laneAdd = _mm256_load_si256(reinterpret_cast<const __m256i*>(add));
-    const __m256i eightMul = _mm256_set1_epi32(static_cast<int>(ahead.Multiplier));
-    const __m256i eightAdd = _mm256_set1_epi32(static_cast<int>(ahead.Increment));
+    return {_mm256_load_si256(reinterpret_cast<const __m256i*>(mul)),
+            _mm256_load_si256(reinterpret_cast<const __m256i*>(add)),
+            _mm256_set1_epi32(static_cast<int>(ahead.Multiplier)),
+            _mm256_set1_epi32(static_cast<int>(ahead.Increment))};
+}
+
+/// Eight numbers at a time.
+__attribute__((target("avx2"))) void WriteNumbersAvx2(char* entries, std::size_t count,
+                                                      const TVxNumberLayout& layout,
+                                                      std::uint32_t state, TVxJump jump) {
+    const TRecordLanes lanes = RecordLanes(jump);
     const __m256i bound = _mm256_set1_epi32(static_cast<int>(layout.Count));
     const __m256i lowest = _mm256_set1_epi32(static_cast<int>(layout.Low));
-    // A copy that the stores of the texts cannot change, so its lanes stay in registers.
+    // A copy that the stores of the entries cannot change, so its lanes stay in registers.
     const TVxNumberLayout digits = layout;
     __m256i s = _mm256_set1_epi32(static_cast<int>(state));
     for (std::size_t i = 0; i < count; i += 8) {
-        const __m256i draws = _mm256_add_epi32(_mm256_mullo_epi32(laneMul, s), laneAdd);
+        const __m256i draws = _mm256_add_epi32(_mm256_mullo_epi32(lanes.LaneMul, s), lanes.LaneAdd);
         const __m256i values = _mm256_add_epi32(DrawsOf(draws, bound, bound), lowest);
-        NumberTextsAvx2(_mm256_cvtepu32_epi64(_mm256_castsi256_si128(values)), digits, texts + i,
-                        lengths + i);
-        NumberTextsAvx2(_mm256_cvtepu32_epi64(_mm256_extracti128_si256(values, 1)), digits,
-                        texts + i + 4, lengths + i + 4);
-        s = _mm256_add_epi32(_mm256_mullo_epi32(s, eightMul), eightAdd);
+        NumberEntriesAvx2(_mm256_cvtepu32_epi64(_mm256_castsi256_si128(values)), digits,
+                          entries + i * 16);
+        NumberEntriesAvx2(_mm256_cvtepu32_epi64(_mm256_extracti128_si256(values, 1)), digits,
+                          entries + i * 16 + 64);
+        s = _mm256_add_epi32(_mm256_mullo_epi32(s, lanes.EightMul), lanes.EightAdd);
+    }
+}
+
+/// Eight draws at a time, each slot of 16 bytes copied into its entry.
+__attribute__((target("avx2"))) void WriteSlotsAvx2(char* entries, std::size_t count,
+                                                    const char* slots, std::uint32_t bound,
+                                                    std::uint32_t state, TVxJump jump) {
+    const TRecordLanes lanes = RecordLanes(jump);
+    const __m256i bounds = _mm256_set1_epi32(static_cast<int>(bound));
+    __m256i s = _mm256_set1_epi32(static_cast<int>(state));
+    alignas(32) std::uint32_t drawn[8];
+    for (std::size_t i = 0; i < count; i += 8) {
+        const __m256i draws = _mm256_add_epi32(_mm256_mullo_epi32(lanes.LaneMul, s), lanes.LaneAdd);
+        _mm256_store_si256(reinterpret_cast<__m256i*>(drawn), DrawsOf(draws, bounds, bounds));
+        for (std::size_t k = 0; k < 8; ++k) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(entries + (i + k) * 16),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(
+                                 slots + std::size_t{drawn[k]} * 16)));
+        }
+        s = _mm256_add_epi32(_mm256_mullo_epi32(s, lanes.EightMul), lanes.EightAdd);
     }
 }
 
@@ -265,9 +310,14 @@ char* WriteShuffledVector(char* out, const TVxLaneColumns& columns, std::size_t 
                : WriteShuffledAvx2<false>(out, columns, firstDraw, firstBlock, count, draws, state);
 }
 
-void WriteNumbersVector(std::uint64_t* texts, std::uint64_t* lengths, std::size_t count,
-                        const TVxNumberLayout& layout, std::uint32_t state, TVxJump jump) {
-    WriteNumbersAvx2(texts, lengths, count, layout, state, jump);
+void WriteNumbersVector(char* entries, std::size_t count, const TVxNumberLayout& layout,
+                        std::uint32_t state, TVxJump jump) {
+    WriteNumbersAvx2(entries, count, layout, state, jump);
+}
+
+void WriteSlotsVector(char* entries, std::size_t count, const char* slots, std::uint32_t bound,
+                      std::uint32_t state, TVxJump jump) {
+    WriteSlotsAvx2(entries, count, slots, bound, state, jump);
 }
 
 #else

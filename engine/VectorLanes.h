@@ -43,7 +43,8 @@ struct TVxLaneColumns {
 /// draws: the lowest value and the number of values; the digits' bits dropped in front (a
 /// byte when a mark makes eight digits nine bytes); the bytes of zeros; the bit that stops
 /// the leading zeros before the last one that stays; the bits before the mark, the mark in
-/// its place and the shift of the bits after it (0 and 0 without a mark).
+/// its place and the shift of the bits after it (0 and 0 without a mark); the text after
+/// each number (at most 8 bytes, in memory order) and its length.
 struct TVxNumberLayout {
     std::uint32_t Low = 0;
     std::uint64_t Count = 0;
@@ -53,6 +54,8 @@ struct TVxNumberLayout {
     std::uint64_t Head = ~std::uint64_t{0};
     std::uint64_t MarkBits = 0;
     unsigned TailShift = 0;
+    std::uint64_t Suffix = 0;
+    std::uint8_t SuffixLength = 0;
 };
 
 /// Whether this processor runs the vector writers.
@@ -70,10 +73,14 @@ char* WriteLanesVector(char* out, const TVxLaneColumns& columns, std::size_t fir
 char* WriteShuffledVector(char* out, const TVxLaneColumns& columns, std::size_t firstDraw,
                           std::size_t firstBlock, std::size_t count, std::uint64_t draws,
                           std::uint32_t state, bool uniform);
-/// The numbers of one field in count successive records, eight at a time: state is the state
-/// before the field's draw in the first record and jump takes it to the next record's. Each
-/// text is its bytes in memory order, its length the bytes that count. Writes a multiple of
-/// eight, up to 7 past count.
-void WriteNumbersVector(std::uint64_t* texts, std::uint64_t* lengths, std::size_t count,
-                        const TVxNumberLayout& layout, std::uint32_t state, TVxJump jump);
+/// The entries of one field's numbers in count successive records, eight at a time: state
+/// is the state before the field's draw in the first record and jump takes it to the next
+/// record's. An entry is 16 bytes: the number, the suffix and, in the last byte, the length
+/// of both. Writes a multiple of eight entries, up to 7 past count.
+void WriteNumbersVector(char* entries, std::size_t count, const TVxNumberLayout& layout,
+                        std::uint32_t state, TVxJump jump);
+/// The entries of one field's draws in count successive records, as WriteNumbersVector
+/// takes them: the slot of 16 bytes of each draw below bound.
+void WriteSlotsVector(char* entries, std::size_t count, const char* slots, std::uint32_t bound,
+                      std::uint32_t state, TVxJump jump);
 #endif
