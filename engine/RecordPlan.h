@@ -273,8 +273,8 @@ private:
     /// Whether records firstRecord to firstRecord + records - 1 are made only of values
     /// that WriteValues writes.
     bool WritesAhead(std::uint64_t firstRecord, std::uint64_t records) const;
-    /// WriteEach for records of values only, a batch of records at a time, with their numbers
-    /// and counters made ahead.
+    /// WriteEach for records of values only, a batch of records at a time, every value made
+    /// ahead as an entry of 16 bytes.
     void WriteValues(char* out, std::uint64_t records, std::uint32_t& state,
                      std::uint64_t markEvery, std::vector<std::size_t>& marks,
                      std::uint64_t firstRecord, TWritten& written) const;

@@ -16,10 +16,10 @@
 /// separator or a line end), for records written one after another. The common shapes are
 /// laid out once so that a value costs a few instructions: a list item or file line is one
 /// 16-byte copy of a slot that already holds the text, its padding and the suffix, and a
-/// small range is made of its digits in one register. Records made only of such values are
-/// written a batch at a time, their numbers and counters made ahead, eight at a time with
-/// vector instructions. Every other field goes through the field's own writer; the bytes and
-/// draws are the same either way.
+/// small range is made of its digits in one register. For records made only of such values,
+/// a batch of each field's values is made ahead as entries of 16 bytes, numbers and draws
+/// eight at a time with vector instructions. Every other field goes through the field's own
+/// writer; the bytes and draws are the same either way.
 class TVxValueWriter {
 public:
     /// suffix holds suffixLength (at most 8) bytes in memory order.
@@ -148,6 +148,7 @@ private:
         return FNumber.Low + static_cast<std::uint32_t>(
                                  (static_cast<std::uint64_t>(state) * FNumber.Count) >> 32);
     }
+    /// Writes a number of a small range, drawn from state, and the suffix at out.
     char* WriteSmallNumber(char* out, std::uint32_t& state) const {
         unsigned length = 0;
         const std::uint64_t text = NumberText(DrawNumber(state), length);
