@@ -77,22 +77,24 @@ void TVxValueWriter::LayOutDigits(unsigned fraction, char mark, std::size_t widt
 }
 
 bool TVxValueWriter::WritesAhead(std::uint64_t first, std::uint64_t count) const {
-    if (FKind == TKind::Slot) {
-        return true;
-    }
     // Eight bytes of number, the suffix and the length fit an entry.
-    if ((FKind != TKind::Number && FKind != TKind::Counter) || 8u + FSuffixLength >= EntryBytes) {
+    const bool fits = 8u + FSuffixLength < EntryBytes;
+    switch (FKind) {
+    case TKind::Slot:
+        return true;
+    case TKind::Number:
+        return fits;
+    case TKind::Counter: {
+        // The counter's values there, from Low() + first on, and those of the eight records
+        // after them that MakeAhead may make, are below 10^8, and the width holds them.
+        constexpr std::uint64_t limit = 100000000u - 8;
+        const std::int64_t low = FField->Low();
+        return fits && low >= 0 && FField->Width() <= 8 && count <= limit &&
+               first <= limit - count && static_cast<std::uint64_t>(low) <= limit - count - first;
+    }
+    default:
         return false;
     }
-    if (FKind == TKind::Number) {
-        return true;
-    }
-    // The counter's values there, from Low() + first on, and those of the eight records
-    // after them that MakeAhead may make, are below 10^8, and the width holds them.
-    constexpr std::uint64_t limit = 100000000u - 8;
-    const std::int64_t low = FField->Low();
-    return low >= 0 && FField->Width() <= 8 && count <= limit && first <= limit - count &&
-           static_cast<std::uint64_t>(low) <= limit - count - first;
 }
 
 void TVxValueWriter::MakeAhead(char* entries, std::size_t count, std::uint64_t record,
